@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace vantric {
+
+// True when `path` names an existing file that is not a directory. The path is
+// taken literally: wildcard characters are never expanded, and the file's
+// timestamps play no part. Every "does this file exist" question goes here.
+bool FileExists(const std::string& path);
+
+// The folder holding the running program, with a trailing separator; empty
+// when the platform can't tell.
+std::string ProgramDirectory();
+
+// The separator this platform puts between a folder and a name.
+char PathSeparator();
+
+// A file opened for reading only (others may read and write it meanwhile).
+// Every failure throws IoError with the platform's error code.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const std::string& path);
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  std::uint64_t Size() const;
+  // Reads up to `count` bytes; returns fewer only at the end of the file.
+  std::size_t Read(void* buffer, std::size_t count);
+  // Closes now, reporting a failure; the destructor closes silently otherwise.
+  void Close();
+
+ private:
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+};
+
+}  // namespace vantric

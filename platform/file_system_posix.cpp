@@ -1,0 +1,96 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "platform/file_system.h"
+#include "platform/io_error.h"
+
+namespace vantric {
+namespace {
+
+// errno values that have a counterpart in the user-facing numbering.
+int TranslateErrno(int error) {
+  switch (error) {
+    case ENOENT: return kErrorFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL: return kErrorInvalidFilename;
+    case EMFILE:
+    case ENFILE: return kErrorTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return kErrorAccessDenied;
+    default: return error;
+  }
+}
+
+[[noreturn]] void ThrowLastError() { throw IoError(TranslateErrno(errno)); }
+
+}  // namespace
+
+struct ReadOnlyFile::Handle {
+  int fd = -1;
+};
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::string ProgramDirectory() {
+  char buffer[PATH_MAX];
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (length <= 0) return {};
+  std::string path(buffer, static_cast<std::size_t>(length));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+char PathSeparator() { return '/'; }
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
+  handle_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (handle_->fd < 0) ThrowLastError();
+  struct stat info {};
+  if (::fstat(handle_->fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(handle_->fd);
+    handle_->fd = -1;
+    throw IoError(kErrorAccessDenied);
+  }
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (handle_ && handle_->fd >= 0) ::close(handle_->fd);
+}
+
+std::uint64_t ReadOnlyFile::Size() const {
+  struct stat info {};
+  if (::fstat(handle_->fd, &info) != 0) ThrowLastError();
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t got = ::read(handle_->fd, out + done, count - done);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowLastError();
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+void ReadOnlyFile::Close() {
+  int fd = handle_->fd;
+  handle_->fd = -1;
+  if (fd >= 0 && ::close(fd) != 0) ThrowLastError();
+}
+
+}  // namespace vantric

@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/file_system.h"
+#include "platform/io_error.h"
+
+namespace vantric {
+namespace {
+
+[[noreturn]] void ThrowLastError() { throw IoError(static_cast<int>(GetLastError())); }
+
+bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
+struct ReadOnlyFile::Handle {
+  HANDLE file = INVALID_HANDLE_VALUE;
+};
+
+bool FileExists(const std::string& path) {
+  // GetFileAttributesA does not expand wildcards, but be explicit: a pattern
+  // never names a file.
+  if (path.empty() || HasWildcard(path)) return false;
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ProgramDirectory() {
+  char buffer[MAX_PATH + 1];
+  DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string path(buffer, length);
+  return path.substr(0, path.find_last_of("\\/:") + 1);
+}
+
+char PathSeparator() { return '\\'; }
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
+  handle_->file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle_->file == INVALID_HANDLE_VALUE) ThrowLastError();
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (handle_ && handle_->file != INVALID_HANDLE_VALUE) CloseHandle(handle_->file);
+}
+
+std::uint64_t ReadOnlyFile::Size() const {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(handle_->file, &size)) ThrowLastError();
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD got = 0;
+    if (!ReadFile(handle_->file, out + done, chunk, &got, nullptr)) ThrowLastError();
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+void ReadOnlyFile::Close() {
+  HANDLE file = handle_->file;
+  handle_->file = INVALID_HANDLE_VALUE;
+  if (file != INVALID_HANDLE_VALUE && !CloseHandle(file)) ThrowLastError();
+}
+
+}  // namespace vantric

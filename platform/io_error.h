@@ -1,0 +1,31 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vantric {
+
+// Error codes in the numbering the user sees (the Windows/DOS one). POSIX
+// builds translate errno into it where a counterpart exists.
+inline constexpr int kErrorFileNotFound = 2;
+inline constexpr int kErrorInvalidFilename = 3;
+inline constexpr int kErrorTooManyOpenFiles = 4;
+inline constexpr int kErrorAccessDenied = 5;
+inline constexpr int kErrorSharingViolation = 32;
+inline constexpr int kErrorReadBeyondEnd = 100;
+
+// The user-facing text for an I/O error code, without a final period: the
+// application's error display adds that.
+std::string IoErrorText(int code);
+
+// A failed file operation. Nothing below the window layer catches it.
+class IoError : public std::runtime_error {
+ public:
+  explicit IoError(int code);
+  int code() const noexcept { return code_; }
+
+ private:
+  int code_;
+};
+
+}  // namespace vantric

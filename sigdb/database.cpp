@@ -1,0 +1,92 @@
+#include "sigdb/database.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/file_system.h"
+#include "platform/io_error.h"
+#include "sigdb/scramble.h"
+
+namespace vantric {
+namespace {
+
+// Records per read: large enough to be quick, small enough that a failure
+// midway keeps what came before.
+constexpr std::size_t kRecordsPerRead = 256;
+
+TLangDefinition RecordFromBytes(const char* bytes) {
+  TLangDefinition record;
+  static_assert(std::is_trivially_copyable_v<TLangDefinition>);
+  std::memcpy(&record, bytes, kRecordSize);
+  UnscrambleRecord(record);
+  return record;
+}
+
+std::string HeaderField(const TLangDefinitionArray& database, std::size_t field) {
+  return database.empty() ? std::string() : database.front().fields[field].str();
+}
+
+}  // namespace
+
+std::string MissingDatabaseMessage(std::string_view fileName) {
+  return "File not found : " + std::string(fileName);
+}
+
+std::optional<std::string> LocateDatabase(const std::string& fileName) {
+  if (FileExists(fileName)) return fileName;
+  std::string besideProgram = ProgramDirectory();
+  if (!besideProgram.empty()) {
+    besideProgram += fileName;
+    if (FileExists(besideProgram)) return besideProgram;
+  }
+  return std::nullopt;
+}
+
+void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count) {
+  ReadOnlyFile file(fileName);
+  const std::uint64_t records = file.Size() / kRecordSize;
+  database.assign(static_cast<std::size_t>(records), TLangDefinition{});
+  count = static_cast<int>(records);
+
+  std::string chunk(kRecordsPerRead * kRecordSize, '\0');
+  for (std::size_t first = 0; first < database.size(); first += kRecordsPerRead) {
+    const std::size_t wanted = std::min(kRecordsPerRead, database.size() - first);
+    const std::size_t got = file.Read(chunk.data(), wanted * kRecordSize);
+    for (std::size_t i = 0; i < got / kRecordSize; ++i) {
+      database[first + i] = RecordFromBytes(chunk.data() + i * kRecordSize);
+    }
+    // The file shrank while we read it.
+    if (got < wanted * kRecordSize) throw IoError(kErrorReadBeyondEnd);
+  }
+  file.Close();
+}
+
+std::string SerializeDatabase(const TLangDefinitionArray& database) {
+  std::string image;
+  image.reserve(database.size() * kRecordSize);
+  for (TLangDefinition record : database) {
+    ScrambleRecord(record);
+    image.append(reinterpret_cast<const char*>(&record), kRecordSize);
+  }
+  return image;
+}
+
+TLangDefinitionArray ParseDatabaseImage(std::string_view image) {
+  TLangDefinitionArray database;
+  database.reserve(image.size() / kRecordSize);
+  for (std::size_t offset = 0; offset + kRecordSize <= image.size(); offset += kRecordSize) {
+    database.push_back(RecordFromBytes(image.data() + offset));
+  }
+  return database;
+}
+
+std::string HeaderVersion(const TLangDefinitionArray& database) {
+  return HeaderField(database, kHeaderVersionField);
+}
+
+std::string HeaderDate(const TLangDefinitionArray& database) {
+  return HeaderField(database, kHeaderDateField);
+}
+
+}  // namespace vantric

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sigdb/lang_definition.h"
+
+namespace vantric {
+
+inline constexpr const char* kCompilerDatabaseName = "vantric.vnt";
+inline constexpr const char* kCompressionDatabaseName = "compression.vnt";
+
+// The quit code the main window posts when a database file is missing.
+inline constexpr int kMissingDatabaseQuitCode = 18;
+
+// "File not found : " and the name, as the main window shows it.
+std::string MissingDatabaseMessage(std::string_view fileName);
+
+// Where the database called `fileName` is: the name as it stands (relative
+// names resolve in the current directory), else the same name beside the
+// program. Empty when it is in neither place.
+std::optional<std::string> LocateDatabase(const std::string& fileName);
+
+// Fills `database` and `count` from the file: every whole 405-byte record,
+// unscrambled; a trailing partial record is ignored. Opens the file
+// read-only. Throws IoError; a read failure midway leaves `count` and the
+// array at full size, with the records not yet read empty.
+void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count);
+
+// Turns records into file bytes (scrambled), for tools that write databases.
+std::string SerializeDatabase(const TLangDefinitionArray& database);
+// The inverse, over a file image held in memory.
+TLangDefinitionArray ParseDatabaseImage(std::string_view image);
+
+// Signature records: all but the header, never below 0.
+inline int PatternCount(int count) { return count > 0 ? count - 1 : 0; }
+
+// Header fields; empty text when the database has no header record.
+std::string HeaderVersion(const TLangDefinitionArray& database);
+std::string HeaderDate(const TLangDefinitionArray& database);
+
+}  // namespace vantric

@@ -1,0 +1,236 @@
+// vntdb: builds signature databases from their text form, writes them back
+// as text, and finds records that can't work as meant.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sigdb/database.h"
+#include "sigdb/search_limit.h"
+#include "tools/vntdb/lint.h"
+#include "tools/vntdb/signature_source.h"
+
+namespace vantric::vntdb {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitProblems = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kHelp = R"(usage: vntdb COMMAND [options]
+
+Builds, dumps and checks signature databases (.vnt files).
+
+commands:
+  build SOURCE -o OUT.vnt   build a database from its text form
+  dump IN.vnt [--kind K]    print the text form of a database; building it
+                            gives the same records back. K is compiler or
+                            compression; by default it is guessed from the
+                            records (numeric second fields mean compression)
+  lint SOURCE|IN.vnt [--kind K]
+                            report duplicate patterns, records that can
+                            never win, and fields that are too long or
+                            malformed (a .vnt file is read as a database)
+  --help                    show this text
+
+The text form: '#' starts a comment. First 'kind compiler' or
+'kind compression', then the header ('version "..."', 'date "..."'), then
+one 'record' line per signature followed by its fields, one per line:
+  compiler:    pattern, language, compiler, company, url
+  compression: pattern, limit, program, company, url
+Values are "quoted" (escapes \xNN \\ \" \n \r \t \0) or <hex bytes>, and
+several may stand side by side. Fields hold at most 80 bytes. field0 to
+field4 set any field with no checks.
+
+exit status: 0 fine, 1 problems in the input (listed on stderr), 2 usage.
+)";
+
+int Usage(const std::string& message) {
+  std::cerr << "vntdb: " << message << "\nTry 'vntdb --help'.\n";
+  return kExitUsage;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return std::move(bytes).str();
+}
+
+void Report(const std::vector<Diagnostic>& problems) {
+  for (const Diagnostic& d : problems) std::cerr << d.where << ": " << d.message << "\n";
+}
+
+bool IsDatabaseFile(const std::string& path) { return path.ends_with(".vnt") || path.ends_with(".VNT"); }
+
+// A database's kind is not stored: compression records have numbers (or
+// nothing) where compiler records name a language.
+DatabaseKind GuessKind(const TLangDefinitionArray& records) {
+  if (records.size() < 2) return DatabaseKind::kCompiler;
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    std::string_view second = records[r].fields[kSearchLimitField].view();
+    if (!second.empty() && !ParseSearchLimit(second)) return DatabaseKind::kCompiler;
+  }
+  return DatabaseKind::kCompression;
+}
+
+std::optional<DatabaseKind> ParseKind(const std::string& word) {
+  if (word == "compiler") return DatabaseKind::kCompiler;
+  if (word == "compression") return DatabaseKind::kCompression;
+  return std::nullopt;
+}
+
+// Writes beside the target first, so a failed write never leaves half a database.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out || !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush()) {
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) std::remove(temporary.c_str());
+  return !error;
+}
+
+struct Arguments {
+  std::vector<std::string> inputs;
+  std::optional<std::string> output;
+  std::optional<DatabaseKind> kind;
+};
+
+std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, int& status) {
+  Arguments parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-o" || arg == "--kind") {
+      if (i + 1 >= args.size()) {
+        status = Usage(arg + " needs a value");
+        return std::nullopt;
+      }
+      const std::string& value = args[++i];
+      if (arg == "-o") {
+        parsed.output = value;
+      } else if (!(parsed.kind = ParseKind(value))) {
+        status = Usage("--kind must be compiler or compression");
+        return std::nullopt;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      status = Usage("unknown option " + arg);
+      return std::nullopt;
+    } else {
+      parsed.inputs.push_back(arg);
+    }
+  }
+  if (parsed.inputs.size() != 1) {
+    status = Usage("give exactly one input file");
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+// Reads SOURCE or a .vnt into located records; reports and returns nothing on failure.
+std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<DatabaseKind> kind) {
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
+    std::cerr << "vntdb: cannot read " << path << "\n";
+    return std::nullopt;
+  }
+  SignatureSource source;
+  if (!IsDatabaseFile(path)) {
+    source = ParseSignatureSource(*bytes, path);
+    return source;
+  }
+  TLangDefinitionArray records = ParseDatabaseImage(*bytes);
+  source.kind = kind.value_or(GuessKind(records));
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    source.records.push_back({records[r], path + ": record " + std::to_string(r)});
+  }
+  return source;
+}
+
+int Build(const Arguments& args) {
+  if (!args.output) return Usage("build needs -o OUT.vnt");
+  std::optional<std::string> text = ReadWholeFile(args.inputs.front());
+  if (!text) {
+    std::cerr << "vntdb: cannot read " << args.inputs.front() << "\n";
+    return kExitProblems;
+  }
+  SignatureSource source = ParseSignatureSource(*text, args.inputs.front());
+  if (!source.errors.empty()) {
+    Report(source.errors);
+    return kExitProblems;
+  }
+  TLangDefinitionArray records;
+  for (const LocatedRecord& located : source.records) records.push_back(located.record);
+  if (!WriteFileAtomically(*args.output, SerializeDatabase(records))) {
+    std::cerr << "vntdb: cannot write " << *args.output << "\n";
+    return kExitProblems;
+  }
+  return kExitOk;
+}
+
+int Dump(const Arguments& args) {
+  const std::string& path = args.inputs.front();
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) {
+    std::cerr << "vntdb: cannot read " << path << "\n";
+    return kExitProblems;
+  }
+  TLangDefinitionArray records = ParseDatabaseImage(*bytes);
+  std::cout << WriteSignatureSource(records, args.kind.value_or(GuessKind(records)));
+  if (bytes->size() % kRecordSize != 0) {
+    std::cerr << "vntdb: " << path << ": " << bytes->size() % kRecordSize
+              << " stray bytes after the last whole record were ignored\n";
+  }
+  return kExitOk;
+}
+
+int Lint(const Arguments& args) {
+  std::optional<SignatureSource> source = ReadInput(args.inputs.front(), args.kind);
+  if (!source) return kExitProblems;
+  std::vector<Diagnostic> problems = source->errors;
+  std::vector<Diagnostic> found = LintRecords(source->records, source->kind);
+  problems.insert(problems.end(), found.begin(), found.end());
+  Report(problems);
+  return problems.empty() ? kExitOk : kExitProblems;
+}
+
+int Run(const std::vector<std::string>& all) {
+  if (all.empty()) return Usage("no command given");
+  const std::string& command = all.front();
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kHelp;
+    return kExitOk;
+  }
+  std::vector<std::string> rest(all.begin() + 1, all.end());
+  for (const std::string& arg : rest) {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kHelp;
+      return kExitOk;
+    }
+  }
+  int status = kExitUsage;
+  std::optional<Arguments> args = ParseArguments(rest, status);
+  if (!args) return status;
+  if (command == "build") return Build(*args);
+  if (command == "dump") return Dump(*args);
+  if (command == "lint") return Lint(*args);
+  return Usage("unknown command '" + command + "'");
+}
+
+}  // namespace
+}  // namespace vantric::vntdb
+
+int main(int argc, char** argv) {
+  return vantric::vntdb::Run(std::vector<std::string>(argv + 1, argv + argc));
+}
