@@ -11,11 +11,17 @@ if [ ! -x "$vntdb" ] || [ ! -f build/linux/CMakeCache.txt ]; then
   if [ "$(id -u)" -eq 0 ]; then
     bash scripts/install-deps.sh
   else
-    echo "run.sh: not root, skipping scripts/install-deps.sh (dependencies must be installed)"
+    echo "run.sh: not root, skipping scripts/install-deps.sh (dependencies must be installed)" >&2
   fi
-  cmake --preset linux >/dev/null
 fi
-# Cheap when nothing changed; picks up edits to the tool and the databases.
-cmake --build --preset linux >/dev/null
+# Quiet unless it fails: the dump is this script's output. Cheap when nothing
+# changed, and picks up edits to the tool and the databases.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { cmake --preset linux && cmake --build --preset linux; } >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "run.sh: build failed" >&2
+  exit 1
+fi
 
-exec "$vntdb" dump data/compression.vnt
+"$vntdb" dump data/compression.vnt

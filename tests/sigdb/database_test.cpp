@@ -153,7 +153,8 @@ TEST(FileExistence, OnlyExistingNonDirectoryPathsCount) {
 
 TEST(LocateDatabase, CurrentDirectoryFirstThenBesideTheProgram) {
   TempDir dir;
-  const std::string name = "locate-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".vnt";
+  const std::string name =
+      "locate-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".vnt";
   const std::filesystem::path oldCwd = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   EXPECT_FALSE(LocateDatabase(name));

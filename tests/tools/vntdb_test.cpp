@@ -85,7 +85,8 @@ TEST(SignatureSource, ErrorsNameFileLineAndProblem) {
   EXPECT_EQ(Messages(ParseSignatureSource(longField, "s.sig").errors).front(),
             "s.sig:3: pattern is 81 bytes long; a field holds at most 80");
 
-  auto badLimit = ParseSignatureSource("kind compression\nrecord\n  pattern \"x\"\n  limit \"10 \"\n", "c.sig");
+  auto badLimit =
+      ParseSignatureSource("kind compression\nrecord\n  pattern \"x\"\n  limit \"10 \"\n", "c.sig");
   EXPECT_TRUE(Messages(badLimit.errors).front().starts_with("c.sig:4: unparsable limit \"10 \""));
 
   auto noKind = ParseSignatureSource("record\n  pattern \"x\"\n", "n.sig");
@@ -140,8 +141,9 @@ record
   EXPECT_EQ(problems[0], "l.sig:4: never wins: the pattern of the record at l.sig:2 lies inside this one");
   EXPECT_EQ(problems[1], "l.sig:8: duplicate pattern: the record at l.sig:2 has the same");
   EXPECT_EQ(problems[2], "l.sig:10: never wins: the pattern of the record at l.sig:6 lies inside this one");
-  EXPECT_TRUE(Lint("kind compiler\nrecord\n  pattern \"ab\"\nrecord\n  pattern \"ba\"\n", DatabaseKind::kCompiler)
-                  .empty());
+  EXPECT_TRUE(
+      Lint("kind compiler\nrecord\n  pattern \"ab\"\nrecord\n  pattern \"ba\"\n", DatabaseKind::kCompiler)
+          .empty());
 }
 
 // An earlier compression record only hides a later one when its limit
@@ -154,17 +156,17 @@ TEST(Lint, CompressionDatabaseHonoursLimits) {
     if (*laterLimit) text += std::string("  limit \"") + laterLimit + "\"\n";
     return Lint(text, DatabaseKind::kCompression);
   };
-  EXPECT_EQ(lint("", "").size(), 1u);        // earlier searches everywhere
+  EXPECT_EQ(lint("", "").size(), 1u);  // earlier searches everywhere
   EXPECT_EQ(lint("", "16").size(), 1u);
-  EXPECT_EQ(lint("-1", "16").size(), 1u);    // negative: the whole file
-  EXPECT_TRUE(lint("16", "").empty());       // later may match beyond 16
-  EXPECT_TRUE(lint("16", "16").empty());     // later at 15 puts UPX at 16, out of reach
-  EXPECT_TRUE(lint("17", "16").empty());     // a 16-byte file skips the earlier record
-  EXPECT_EQ(lint("3", "1").size(), 1u);      // later only at 0, so UPX at 1 in files of 4+
-  EXPECT_TRUE(lint("1000", "16").empty());   // skipped in files of 16..999 bytes
+  EXPECT_EQ(lint("-1", "16").size(), 1u);   // negative: the whole file
+  EXPECT_TRUE(lint("16", "").empty());      // later may match beyond 16
+  EXPECT_TRUE(lint("16", "16").empty());    // later at 15 puts UPX at 16, out of reach
+  EXPECT_TRUE(lint("17", "16").empty());    // a 16-byte file skips the earlier record
+  EXPECT_EQ(lint("3", "1").size(), 1u);     // later only at 0, so UPX at 1 in files of 4+
+  EXPECT_TRUE(lint("1000", "16").empty());  // skipped in files of 16..999 bytes
   // Exact duplicates are reported even where the limits let both match.
-  EXPECT_EQ(lint("16", "", "UPX"), std::vector<std::string>{
-                                       "l.sig:5: duplicate pattern: the record at l.sig:2 has the same"});
+  EXPECT_EQ(lint("16", "", "UPX"),
+            std::vector<std::string>{"l.sig:5: duplicate pattern: the record at l.sig:2 has the same"});
   auto zero = lint("", "0", "other");
   ASSERT_EQ(zero.size(), 1u);
   EXPECT_EQ(zero[0], "l.sig:4: limit 0 never matches");

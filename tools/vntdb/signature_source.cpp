@@ -9,17 +9,15 @@
 namespace vantric::vntdb {
 namespace {
 
-constexpr std::array<std::string_view, 5> kCompilerKeys = {"pattern", "language", "compiler",
-                                                           "company", "url"};
-constexpr std::array<std::string_view, 5> kCompressionKeys = {"pattern", "limit", "program",
-                                                              "company", "url"};
-constexpr std::array<std::string_view, 5> kRawKeys = {"field0", "field1", "field2", "field3",
-                                                      "field4"};
+constexpr std::array<std::string_view, 5> kCompilerKeys = {"pattern", "language", "compiler", "company",
+                                                           "url"};
+constexpr std::array<std::string_view, 5> kCompressionKeys = {"pattern", "limit", "program", "company",
+                                                              "url"};
+constexpr std::array<std::string_view, 5> kRawKeys = {"field0", "field1", "field2", "field3", "field4"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsKeyChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
 bool IsPrintable(unsigned char c) { return c >= 0x20 && c < 0x7F; }
 
@@ -107,8 +105,7 @@ class LineReader {
           break;
         }
         default:
-          error = std::string("bad escape \\") + escape +
-                  " (use \\xNN, \\\\, \\\", \\n, \\r, \\t or \\0)";
+          error = std::string("bad escape \\") + escape + " (use \\xNN, \\\\, \\\", \\n, \\r, \\t or \\0)";
           return false;
       }
     }
@@ -148,8 +145,7 @@ class LineReader {
 
 class SourceParser {
  public:
-  SourceParser(std::string_view text, const std::string& fileName)
-      : text_(text), fileName_(fileName) {}
+  SourceParser(std::string_view text, const std::string& fileName) : text_(text), fileName_(fileName) {}
 
   SignatureSource Run() {
     std::size_t start = 0;
@@ -342,8 +338,8 @@ std::string WriteSignatureSource(const TLangDefinitionArray& records, DatabaseKi
     for (std::size_t i = 1; i < TLangDefinition::kFieldCount; ++i) {
       std::string_view text = record.fields[i].view();
       if (text.empty()) continue;
-      const bool unparsableLimit = kind == DatabaseKind::kCompression && i == kSearchLimitField &&
-                                   !ParseSearchLimit(text);
+      const bool unparsableLimit =
+          kind == DatabaseKind::kCompression && i == kSearchLimitField && !ParseSearchLimit(text);
       WriteLine(out, "  ", unparsableLimit ? kRawKeys[i] : FieldKey(kind, i), QuotedLiteral(text));
     }
   }
