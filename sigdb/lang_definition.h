@@ -54,6 +54,10 @@ inline constexpr std::size_t kProgramUrlField = 4;
 inline constexpr std::size_t kHeaderVersionField = 0;
 inline constexpr std::size_t kHeaderDateField = 1;
 
+// Which of the two databases a record array is: the meaning of fields 1 to 4
+// depends on it.
+enum class DatabaseKind { kCompiler, kCompression };
+
 // Records in file order; record 0 is the header.
 using TLangDefinitionArray = std::vector<TLangDefinition>;
 

@@ -8,8 +8,6 @@
 
 namespace vantric::vntdb {
 
-enum class DatabaseKind { kCompiler, kCompression };
-
 // A problem found in an input, located as "file:line" or "file: record N".
 struct Diagnostic {
   std::string where;

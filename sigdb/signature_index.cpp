@@ -1,0 +1,227 @@
+#include "sigdb/signature_index.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+#include "sigdb/search_limit.h"
+
+namespace vantric {
+namespace {
+
+constexpr std::size_t kWindow = 4;
+constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
+constexpr std::uint32_t kNoMatch = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kProgressChunk = std::size_t{1} << 20;
+
+std::uint32_t Load32(const void* bytes) {
+  std::uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// How often a byte turns up in executables, roughly: zeros by far the most,
+// then padding, common opcodes and text. Windows made of rare bytes hit the
+// filter least.
+unsigned ByteCommonness(std::uint8_t byte) {
+  switch (byte) {
+    case 0x00: return 64;
+    case 0xFF: return 16;
+    case 0x20: case 0xCC: case 0x90: case 0x01: case 0x8B: case 0x89: case 0x48: case 0xE8: return 4;
+    default: return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ? 2 : 1;
+  }
+}
+
+std::size_t RarestWindowOffset(std::string_view pattern) {
+  std::size_t best = 0;
+  unsigned bestCost = std::numeric_limits<unsigned>::max();
+  for (std::size_t offset = 0; offset + kWindow <= pattern.size(); ++offset) {
+    unsigned cost = 0;
+    for (std::size_t i = 0; i < kWindow; ++i) {
+      const auto byte = static_cast<std::uint8_t>(pattern[offset + i]);
+      cost += ByteCommonness(byte);
+      // Runs of one byte value (fill, padding) are common whatever the value.
+      if (i > 0 && byte == static_cast<std::uint8_t>(pattern[offset + i - 1])) cost += 8;
+    }
+    if (cost < bestCost) {
+      bestCost = cost;
+      best = offset;
+    }
+  }
+  return best;
+}
+
+// Groups candidates by key into one array with start offsets, keeping their
+// order (ascending record) within a key.
+template <typename Candidate>
+void Group(const std::vector<std::pair<std::uint32_t, Candidate>>& keyed, std::size_t keys,
+           std::vector<std::uint32_t>& start, std::vector<Candidate>& grouped) {
+  std::vector<std::uint32_t> counts(keys + 1, 0);
+  for (const auto& [key, candidate] : keyed) ++counts[key + 1];
+  for (std::size_t k = 0; k < keys; ++k) counts[k + 1] += counts[k];
+  start = counts;
+  grouped.resize(keyed.size());
+  for (const auto& [key, candidate] : keyed) grouped[counts[key]++] = candidate;
+}
+
+}  // namespace
+
+struct SignatureIndex::Scan {
+  std::span<const std::uint8_t> buffer;
+  std::vector<std::int64_t> startLimit;  // compression only: a match must start below it
+  std::uint32_t best = kNoMatch;
+  std::uint32_t floor = kNoMatch;  // nothing can beat this record
+  bool Finished() const { return best <= floor; }
+};
+
+SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKind kind) : kind_(kind) {
+  patterns_.resize(database.size());
+  limits_.assign(database.size(), -1);
+  std::vector<std::pair<std::uint32_t, Candidate>> longKeyed;
+  std::vector<std::pair<std::uint32_t, Candidate>> shortKeyed;
+
+  std::size_t longCount = 0;
+  for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
+  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), 6, 20);
+  hashShift_ = 32 - hashBits;
+
+  for (std::size_t r = 1; r < database.size(); ++r) {
+    const std::string_view pattern = database[r].fields[kPatternField].view();
+    if (pattern.empty()) continue;
+    patterns_[r] = std::string(pattern);
+    if (kind == DatabaseKind::kCompression) {
+      std::optional<std::int32_t> limit = ParseSearchLimit(database[r].fields[kSearchLimitField].view());
+      if (limit && *limit >= 0) limits_[r] = *limit;
+    }
+    const auto record = static_cast<std::uint32_t>(r);
+    if (pattern.size() >= kWindow) {
+      const std::size_t offset = RarestWindowOffset(pattern);
+      const std::uint32_t window = Load32(pattern.data() + offset);
+      longKeyed.push_back({(window * kHashMultiplier) >> hashShift_,
+                           Candidate{record, window, static_cast<std::uint32_t>(offset)}});
+    } else {
+      const auto first = static_cast<std::uint8_t>(pattern.front());
+      shortFirstByte_[first] = true;
+      shortKeyed.push_back({first, Candidate{record, 0, 0}});
+    }
+  }
+
+  filter_.assign((std::size_t{1} << hashBits) / 64, 0);
+  for (const auto& [hash, candidate] : longKeyed) filter_[hash >> 6] |= std::uint64_t{1} << (hash & 63);
+  Group(longKeyed, std::size_t{1} << hashBits, bucketStart_, longCandidates_);
+  std::vector<std::uint32_t> shortStart;
+  Group(shortKeyed, 256, shortStart, shortCandidates_);
+  std::copy(shortStart.begin(), shortStart.end(), shortStart_.begin());
+}
+
+bool SignatureIndex::Verify(const Scan& scan, const Candidate& candidate, std::size_t at) const {
+  if (at < candidate.offset) return false;
+  const std::size_t start = at - candidate.offset;
+  const std::string& pattern = patterns_[candidate.record];
+  if (pattern.size() > scan.buffer.size() - start) return false;
+  if (kind_ == DatabaseKind::kCompression && static_cast<std::int64_t>(start) >= scan.startLimit[candidate.record]) {
+    return false;
+  }
+  return std::memcmp(scan.buffer.data() + start, pattern.data(), pattern.size()) == 0;
+}
+
+template <bool kWithShortPatterns>
+void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) const {
+  const std::uint8_t* data = scan.buffer.data();
+  const std::size_t size = scan.buffer.size();
+  const std::size_t longEnd = std::min(to, size >= kWindow ? size - kWindow + 1 : 0);
+  const std::uint64_t* filter = filter_.data();
+  const std::uint32_t shift = hashShift_;
+
+  auto checkLong = [&](std::uint32_t hash, std::uint32_t window, std::size_t at) {
+    for (std::uint32_t i = bucketStart_[hash], end = bucketStart_[hash + 1]; i < end; ++i) {
+      const Candidate& candidate = longCandidates_[i];
+      if (candidate.record >= scan.best) break;
+      if (candidate.window == window && Verify(scan, candidate, at)) {
+        scan.best = candidate.record;
+        break;
+      }
+    }
+  };
+  auto checkShort = [&](std::size_t at) {
+    const std::uint8_t first = data[at];
+    for (std::uint32_t i = shortStart_[first], end = shortStart_[first + 1]; i < end; ++i) {
+      const Candidate& candidate = shortCandidates_[i];
+      if (candidate.record >= scan.best) break;
+      if (Verify(scan, candidate, at)) {
+        scan.best = candidate.record;
+        break;
+      }
+    }
+  };
+
+  std::size_t at = from;
+  for (; at < longEnd; ++at) {
+    if constexpr (kWithShortPatterns) {
+      if (shortFirstByte_[data[at]]) {
+        checkShort(at);
+        if (scan.Finished()) return;
+      }
+    }
+    const std::uint32_t window = Load32(data + at);
+    const std::uint32_t hash = (window * kHashMultiplier) >> shift;
+    if ((filter[hash >> 6] >> (hash & 63)) & 1) {
+      checkLong(hash, window, at);
+      if (scan.Finished()) return;
+    }
+  }
+  if constexpr (kWithShortPatterns) {
+    for (; at < to; ++at) {
+      if (shortFirstByte_[data[at]]) {
+        checkShort(at);
+        if (scan.Finished()) return;
+      }
+    }
+  }
+}
+
+std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer, const ScanProgress& progress) const {
+  Scan scan;
+  scan.buffer = buffer;
+  const auto size = static_cast<std::int64_t>(buffer.size());
+  // Past this position no record can start a match.
+  std::int64_t scanEnd = 0;
+  if (kind_ == DatabaseKind::kCompression) scan.startLimit.assign(patterns_.size(), 0);
+  for (std::size_t r = 1; r < patterns_.size(); ++r) {
+    if (patterns_[r].empty()) continue;
+    std::int64_t limit = size;
+    if (kind_ == DatabaseKind::kCompression) {
+      limit = limits_[r] < 0 ? size : limits_[r] > size ? 0 : limits_[r];  // above the size: skipped
+      scan.startLimit[r] = limit;
+    }
+    if (limit <= 0) continue;
+    if (scan.floor == kNoMatch) scan.floor = static_cast<std::uint32_t>(r);
+    scanEnd = std::max(scanEnd, std::min(size, limit + static_cast<std::int64_t>(patterns_[r].size())));
+  }
+
+  const auto end = static_cast<std::size_t>(scanEnd);
+  const bool withShort = !shortCandidates_.empty();
+  for (std::size_t from = 0; from < end && !scan.Finished(); from += kProgressChunk) {
+    const std::size_t to = std::min(end, from + kProgressChunk);
+    if (withShort) {
+      ScanRange<true>(scan, from, to);
+    } else {
+      ScanRange<false>(scan, from, to);
+    }
+    if (progress && to < buffer.size()) progress(to, buffer.size());
+  }
+  if (progress) progress(buffer.size(), buffer.size());
+  return scan.best == kNoMatch ? 0 : scan.best;
+}
+
+std::size_t SignatureIndex::MemoryUsage() const {
+  std::size_t bytes = sizeof *this;
+  for (const std::string& pattern : patterns_) bytes += pattern.capacity();
+  bytes += patterns_.capacity() * sizeof(std::string) + limits_.capacity() * sizeof(std::int64_t);
+  bytes += filter_.capacity() * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
+  bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
+  return bytes;
+}
+
+}  // namespace vantric

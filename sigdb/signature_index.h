@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sigdb/lang_definition.h"
+
+namespace vantric {
+
+// Reports how far a scan has come: `done` of `total` bytes.
+using ScanProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+// A searcher over all signatures of one database, built once when the
+// database is loaded and then used, read-only, for any number of files (and
+// from any number of threads).
+//
+// It answers one question per file in one pass over the bytes: which record
+// wins, i.e. the first in database order whose pattern occurs (for the
+// compression database: starting below its search limit). That is exactly
+// the answer of ReferenceFirstMatch, without its cost of signatures times
+// bytes.
+//
+// How: every pattern of 4 bytes or more is represented by its rarest 4-byte
+// window. The scan hashes each 4-byte window of the file and tests one bit of
+// a filter; on a hit it checks the few patterns filed under that hash,
+// lowest record first, and verifies the whole pattern. Shorter patterns are
+// filed under their first byte. A record is never checked once a lower one
+// has matched, and the scan ends as soon as nothing better can be found or no
+// record can start a match any further on.
+class SignatureIndex {
+ public:
+  SignatureIndex() = default;
+  SignatureIndex(const TLangDefinitionArray& database, DatabaseKind kind);
+
+  // The winning record (1..N-1) on `buffer`, or 0 when none matches.
+  std::size_t FirstMatch(std::span<const std::uint8_t> buffer, const ScanProgress& progress = {}) const;
+
+  std::size_t MemoryUsage() const;
+
+ private:
+  // One pattern filed under a hash (long patterns) or a first byte (short ones).
+  struct Candidate {
+    std::uint32_t record;
+    std::uint32_t window;  // the pattern's 4 bytes at `offset` (long patterns only)
+    std::uint32_t offset;  // where the filed window or byte lies in the pattern
+  };
+
+  struct Scan;
+  template <bool kWithShortPatterns>
+  void ScanRange(Scan& scan, std::size_t from, std::size_t to) const;
+  bool Verify(const Scan& scan, const Candidate& candidate, std::size_t at) const;
+
+  DatabaseKind kind_ = DatabaseKind::kCompiler;
+  std::vector<std::string> patterns_;  // by record; empty for the header and empty patterns
+  std::vector<std::int64_t> limits_;   // compression: numeric limit, or -1 for the whole file
+  std::uint32_t hashShift_ = 32;
+  std::vector<std::uint64_t> filter_;          // one bit per hash value
+  std::vector<std::uint32_t> bucketStart_;     // candidates of hash h: [start[h], start[h+1])
+  std::vector<Candidate> longCandidates_;      // grouped by hash, by record within a hash
+  std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
+  std::vector<Candidate> shortCandidates_;
+  std::array<bool, 256> shortFirstByte_{};
+  std::uint32_t firstRecord_ = 0;  // the lowest record that can match at all
+};
+
+}  // namespace vantric

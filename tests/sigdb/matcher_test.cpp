@@ -1,0 +1,237 @@
+#include "sigdb/matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "sigdb/reference_matcher.h"
+#include "sigdb/signature_index.h"
+
+namespace vantric {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+struct Signature {
+  std::string pattern;
+  std::string limit = {};  // compression only
+};
+
+TLangDefinitionArray Database(const std::vector<Signature>& signatures, DatabaseKind kind) {
+  TLangDefinitionArray database(signatures.size() + 1);
+  database[0].fields[0].assign("header");
+  for (std::size_t i = 0; i < signatures.size(); ++i) {
+    TLangDefinition& record = database[i + 1];
+    record.fields[kPatternField].assign(signatures[i].pattern);
+    if (kind == DatabaseKind::kCompression) record.fields[kSearchLimitField].assign(signatures[i].limit);
+    record.fields[2].assign("name " + std::to_string(i + 1));
+  }
+  return database;
+}
+
+// Both matchers must agree; returns the winner.
+std::size_t Winner(const std::vector<Signature>& signatures, DatabaseKind kind, const Bytes& buffer) {
+  TLangDefinitionArray database = Database(signatures, kind);
+  std::size_t reference = ReferenceFirstMatch(database, kind, buffer);
+  std::size_t fast = SignatureIndex(database, kind).FirstMatch(buffer);
+  EXPECT_EQ(fast, reference);
+  return reference;
+}
+
+TEST(ContainsPattern, BoundsAndEmptyPatterns) {
+  Bytes buffer = ToBytes("0123456789");
+  EXPECT_TRUE(ContainsPattern("0", buffer, 1));
+  EXPECT_FALSE(ContainsPattern("1", buffer, 1));
+  EXPECT_TRUE(ContainsPattern("89", buffer, 9));    // starts below the bound
+  EXPECT_TRUE(ContainsPattern("789", buffer, 8));   // and may run past it
+  EXPECT_FALSE(ContainsPattern("9X", buffer, 10));  // but never past the end
+  EXPECT_FALSE(ContainsPattern("", buffer, 10));
+  EXPECT_FALSE(ContainsPattern("0", buffer, 0));
+  EXPECT_FALSE(ContainsPattern("0", buffer, -5));
+  EXPECT_FALSE(ContainsPattern(std::string(80, '0'), buffer, 10));
+}
+
+TEST(Matcher, EdgeCases) {
+  constexpr auto kCompiler = DatabaseKind::kCompiler;
+  constexpr auto kCompression = DatabaseKind::kCompression;
+  using namespace std::string_view_literals;
+  const Bytes file = ToBytes("MZ..ABC...ABC...XYZ\0end"sv);  // 23 bytes
+  std::string withZero("Z\0e", 3);
+  struct Case {
+    const char* name;
+    DatabaseKind kind;
+    std::vector<Signature> signatures;
+    std::size_t winner;
+  } cases[] = {
+      {"pattern occurring twice", kCompiler, {{"ABC"}}, 1},
+      {"first record wins whatever the offsets", kCompiler, {{"nope"}, {"XYZ"}, {"MZ"}}, 2},
+      {"no record matches", kCompiler, {{"QQQ"}, {"end!"}}, 0},
+      {"empty pattern never matches", kCompiler, {{""}, {"end"}}, 2},
+      {"zero byte inside a pattern", kCompiler, {{withZero}}, 1},
+      {"pattern running past the end", kCompiler, {{"endX"}}, 0},
+      {"pattern longer than the file", kCompiler, {{std::string(80, 'M')}}, 0},
+      {"limit 0 never matches", kCompression, {{"MZ", "0"}, {"ABC", ""}}, 2},
+      {"limit 1 matches at offset 0", kCompression, {{"MZ", "1"}}, 1},
+      {"limit 1 misses offset 1", kCompression, {{"Z.", "1"}}, 0},
+      {"limit equal to the size searches all", kCompression, {{"end", "23"}}, 1},
+      {"limit above the size skips the record", kCompression, {{"MZ", "24"}, {"XYZ", "$17"}}, 2},
+      {"letters search the whole file", kCompression, {{"end", "abc"}}, 1},
+      {"empty limit searches the whole file", kCompression, {{"end", ""}}, 1},
+      {"number and blank searches the whole file", kCompression, {{"end", "3 "}}, 1},
+      {"negative limit searches the whole file", kCompression, {{"end", "-1"}}, 1},
+      {"hex limit like its decimal value", kCompression, {{"ABC", "$4"}, {"ABC", "$5"}}, 2},
+      {"match starting within the limit may end beyond it", kCompression, {{"ABC...XYZ", "11"}}, 1},
+      {"match starting at the limit is out", kCompression, {{"XYZ", "16"}, {"XYZ", "17"}}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Winner(c.signatures, c.kind, file), c.winner);
+  }
+  // The smallest file the analysis scans, with an 80-byte pattern.
+  EXPECT_EQ(Winner({{std::string(80, 'A')}}, kCompiler, Bytes(10, 'A')), 0u);
+}
+
+TEST(Matcher, PassesFillStringsOnlyOnAMatch) {
+  auto database = Database({{"ABC", "$2"}}, DatabaseKind::kCompression);
+  database[1].fields[3].assign("Maker");
+  database[1].fields[4].assign("http://maker");
+  SignatureIndex index(database, DatabaseKind::kCompression);
+  std::string program = "-", company = "-", url = "-";
+  EXPECT_FALSE(ScanCompression(database, index, ToBytes("..........xABC"), program, company, url));
+  EXPECT_EQ(program + company + url, "---");
+  EXPECT_TRUE(ScanCompression(database, index, ToBytes("xABC......"), program, company, url));
+  EXPECT_EQ(program, "name 1");
+  EXPECT_EQ(company, "Maker");
+  EXPECT_EQ(url, "http://maker");
+
+  auto compilers = Database({{"MZ"}}, DatabaseKind::kCompiler);
+  compilers[1].fields[kLanguageField].assign("C");
+  std::string language = "-", compiler = "-", maker = "-", link = "-";
+  std::uint64_t lastDone = 0, lastTotal = 1;
+  auto progress = [&](std::uint64_t done, std::uint64_t total) { lastDone = done, lastTotal = total; };
+  EXPECT_TRUE(ScanCompiler(compilers, SignatureIndex(compilers, DatabaseKind::kCompiler), ToBytes("..MZ......"),
+                           progress, language, compiler, maker, link));
+  EXPECT_EQ(language, "C");
+  EXPECT_EQ(lastDone, lastTotal);  // the bar always ends full
+}
+
+TEST(Matcher, ProgressBarPositionSpansTheRange) {
+  EXPECT_EQ(ProgressBarPosition(0, 100, 50), 1);
+  EXPECT_EQ(ProgressBarPosition(50, 100, 51), 26);
+  EXPECT_EQ(ProgressBarPosition(100, 100, 50), 50);
+  EXPECT_EQ(ProgressBarPosition(200, 100, 50), 50);
+  EXPECT_EQ(ProgressBarPosition(0, 0, 50), 1);
+  EXPECT_EQ(ProgressBarPosition(5, 10, 0), 1);
+}
+
+// Random files full of zero runs and few byte values, so that patterns
+// taken from them, mutated or not, match often and at all kinds of places.
+class Differential : public ::testing::Test {
+ protected:
+  std::mt19937 random_{20261208};
+
+  std::size_t Uniform(std::size_t low, std::size_t high) {
+    return std::uniform_int_distribution<std::size_t>(low, high)(random_);
+  }
+
+  Bytes RandomBuffer() {
+    Bytes buffer(Uniform(0, 600));
+    for (std::size_t i = 0; i < buffer.size();) {
+      std::size_t run = Uniform(1, 24);
+      bool zeros = Uniform(0, 2) == 0;
+      for (std::size_t j = 0; j < run && i < buffer.size(); ++j, ++i) {
+        buffer[i] = zeros ? 0 : static_cast<std::uint8_t>("\x00\x01\x41\x42\x43\xFF"[Uniform(0, 5)]);
+      }
+    }
+    return buffer;
+  }
+
+  std::string RandomPattern(const Bytes& buffer, const std::vector<Signature>& earlier) {
+    switch (Uniform(0, 5)) {
+      case 0:  // a duplicate, or an earlier pattern with a prefix
+        if (!earlier.empty()) {
+          std::string base = earlier[Uniform(0, earlier.size() - 1)].pattern;
+          return Uniform(0, 1) ? base : std::string(1, static_cast<char>(Uniform(0, 2) * 0x41)) + base;
+        }
+        [[fallthrough]];
+      case 1:
+      case 2: {  // a slice of the file, at its very end now and then
+        if (buffer.empty()) return "A";
+        std::size_t length = Uniform(1, std::min<std::size_t>(80, buffer.size()));
+        std::size_t start = Uniform(0, 3) == 0 ? buffer.size() - length : Uniform(0, buffer.size() - length);
+        std::string slice(buffer.begin() + start, buffer.begin() + start + length);
+        if (Uniform(0, 3) == 0) slice[Uniform(0, slice.size() - 1)] ^= 1;  // near miss
+        return slice;
+      }
+      case 3: return std::string(Uniform(1, 80), '\0');
+      case 4: return "";
+      default: {
+        std::string random(Uniform(1, 12), '\0');
+        for (char& c : random) c = "\x00\x01\x41\x42\x43\xFF"[Uniform(0, 5)];
+        return random;
+      }
+    }
+  }
+
+  std::string RandomLimit(std::size_t size) {
+    switch (Uniform(0, 9)) {
+      case 0: return "0";
+      case 1: return "1";
+      case 2: return std::to_string(size);
+      case 3: return std::to_string(size + 1);
+      case 4: return "-" + std::to_string(Uniform(1, 100));
+      case 5: {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "$%zX", Uniform(0, size + 2));
+        return hex;
+      }
+      case 6: return Uniform(0, 1) ? "garbage" : "";
+      case 7: return "$FFFFFFF0";
+      default: return std::to_string(Uniform(0, size + 2));
+    }
+  }
+};
+
+TEST_F(Differential, IndexAgreesWithThePlainScan) {
+  std::size_t matched = 0;
+  for (int round = 0; round < 4000; ++round) {
+    const DatabaseKind kind = round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler;
+    Bytes buffer = RandomBuffer();
+    std::vector<Signature> signatures(Uniform(0, 40));
+    for (std::size_t i = 0; i < signatures.size(); ++i) {
+      signatures[i].pattern = RandomPattern(buffer, {signatures.begin(), signatures.begin() + i});
+      signatures[i].limit = RandomLimit(buffer.size());
+    }
+    // Another file of similar make, so that some rounds find nothing.
+    if (round % 5 == 0) buffer = RandomBuffer();
+    SCOPED_TRACE("round " + std::to_string(round));
+    matched += Winner(signatures, kind, buffer) != 0;
+    if (HasFailure()) break;
+  }
+  // The generator must really exercise both outcomes.
+  EXPECT_GT(matched, 1000u);
+  EXPECT_LT(matched, 3800u);
+}
+
+// Many patterns sharing a first byte or a zero prefix, in a file of zero runs:
+// the case where a naive filter drowns.
+TEST_F(Differential, SharedPrefixesAndZeroRuns) {
+  for (int round = 0; round < 200; ++round) {
+    Bytes buffer(4096, 0);
+    for (std::size_t i = 0; i < buffer.size(); i += Uniform(20, 300)) buffer[i] = static_cast<std::uint8_t>(Uniform(1, 255));
+    std::vector<Signature> signatures;
+    for (int i = 0; i < 300; ++i) {
+      std::string pattern(Uniform(0, 8), '\0');
+      pattern += std::string(Uniform(1, 6), static_cast<char>(Uniform(1, 255)));
+      signatures.push_back({pattern, RandomLimit(buffer.size())});
+    }
+    SCOPED_TRACE("round " + std::to_string(round));
+    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer);
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace vantric
