@@ -12,6 +12,10 @@ namespace {
 
 constexpr std::size_t kWindow = 4;
 constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
+// A second, independent hash: a window that turns up all over a file (zeros,
+// padding) and shares its first hash with some signature would otherwise send
+// the scan into the buckets at nearly every byte.
+constexpr std::uint32_t kConfirmMultiplier = 0x85EBCA77u;
 constexpr std::uint32_t kNoMatch = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t kProgressChunk = std::size_t{1} << 20;
 
@@ -20,6 +24,11 @@ std::uint32_t Load32(const void* bytes) {
   std::memcpy(&value, bytes, sizeof value);
   return value;
 }
+
+void SetBit(std::vector<std::uint64_t>& bits, std::uint32_t index) {
+  bits[index >> 6] |= std::uint64_t{1} << (index & 63);
+}
+bool TestBit(const std::uint64_t* bits, std::uint32_t index) { return (bits[index >> 6] >> (index & 63)) & 1; }
 
 // How often a byte turns up in executables, roughly: zeros by far the most,
 // then padding, common opcodes and text. Windows made of rare bytes hit the
@@ -83,7 +92,7 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
 
   std::size_t longCount = 0;
   for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
-  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), 6, 20);
+  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), 16, 20);
   hashShift_ = 32 - hashBits;
 
   for (std::size_t r = 1; r < database.size(); ++r) {
@@ -108,7 +117,11 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   }
 
   filter_.assign((std::size_t{1} << hashBits) / 64, 0);
-  for (const auto& [hash, candidate] : longKeyed) filter_[hash >> 6] |= std::uint64_t{1} << (hash & 63);
+  confirm_.assign(filter_.size(), 0);
+  for (const auto& [hash, candidate] : longKeyed) {
+    SetBit(filter_, hash);
+    SetBit(confirm_, (candidate.window * kConfirmMultiplier) >> hashShift_);
+  }
   Group(longKeyed, std::size_t{1} << hashBits, bucketStart_, longCandidates_);
   std::vector<std::uint32_t> shortStart;
   Group(shortKeyed, 256, shortStart, shortCandidates_);
@@ -132,6 +145,7 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
   const std::size_t size = scan.buffer.size();
   const std::size_t longEnd = std::min(to, size >= kWindow ? size - kWindow + 1 : 0);
   const std::uint64_t* filter = filter_.data();
+  const std::uint64_t* confirm = confirm_.data();
   const std::uint32_t shift = hashShift_;
 
   auto checkLong = [&](std::uint32_t hash, std::uint32_t window, std::size_t at) {
@@ -166,7 +180,7 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
     }
     const std::uint32_t window = Load32(data + at);
     const std::uint32_t hash = (window * kHashMultiplier) >> shift;
-    if ((filter[hash >> 6] >> (hash & 63)) & 1) {
+    if (TestBit(filter, hash) && TestBit(confirm, (window * kConfirmMultiplier) >> shift)) {
       checkLong(hash, window, at);
       if (scan.Finished()) return;
     }
@@ -219,7 +233,7 @@ std::size_t SignatureIndex::MemoryUsage() const {
   std::size_t bytes = sizeof *this;
   for (const std::string& pattern : patterns_) bytes += pattern.capacity();
   bytes += patterns_.capacity() * sizeof(std::string) + limits_.capacity() * sizeof(std::int64_t);
-  bytes += filter_.capacity() * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
+  bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
   bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
   return bytes;
 }

@@ -60,6 +60,7 @@ class SignatureIndex {
   std::vector<std::int64_t> limits_;   // compression: numeric limit, or -1 for the whole file
   std::uint32_t hashShift_ = 32;
   std::vector<std::uint64_t> filter_;          // one bit per hash value
+  std::vector<std::uint64_t> confirm_;         // the same for a second hash
   std::vector<std::uint32_t> bucketStart_;     // candidates of hash h: [start[h], start[h+1])
   std::vector<Candidate> longCandidates_;      // grouped by hash, by record within a hash
   std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
