@@ -81,10 +81,9 @@ int Run(HINSTANCE instance, int showCommand) {
   if (!windowClass) return 1;
 
   const RECT rect = CentredWindowRect();
-  const UniqueHwnd window(CreateWindowExA(kExStyle, kClassName, kCaption, kStyle, rect.left,
-                                          rect.top, rect.right - rect.left,
-                                          rect.bottom - rect.top, nullptr, nullptr, instance,
-                                          nullptr));
+  const UniqueHwnd window(CreateWindowExA(kExStyle, kClassName, kCaption, kStyle, rect.left, rect.top,
+                                          rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                          instance, nullptr));
   if (!window) return 1;
 
   ShowWindow(window.get(), showCommand);

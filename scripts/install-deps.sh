@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang googletest
   g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 xvfb x11-utils imagemagick
+  wine wine32:i386 fonts-wine xvfb x11-utils imagemagick
   python3
 )
 

@@ -1,8 +1,7 @@
 // Starts vantric.exe and checks its main window from outside the process.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <memory>
@@ -60,17 +59,17 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
 class Program {
  public:
   Program() {
-    // Appended piecewise: GCC 12 warns falsely (-Wrestrict) on "\"" + path.
-    std::string commandLine(1, '"');
-    commandLine.append(ExePath()).push_back('"');
+    std::string commandLine = "\"" + ExePath() + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &info)) {
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
       process_.reset(info.hProcess);
       CloseHandle(info.hThread);
       processId_ = info.dwProcessId;
+    } else {
+      startError_ = GetLastError();
     }
   }
   ~Program() {
@@ -83,6 +82,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   bool Started() const { return static_cast<bool>(process_); }
+  DWORD StartError() const { return startError_; }
   HANDLE Process() const { return process_.get(); }
 
   // Searching by process rather than by caption keeps another Vantric that
@@ -103,13 +103,13 @@ class Program {
  private:
   UniqueHandle process_;
   DWORD processId_ = 0;
+  DWORD startError_ = 0;
 };
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(program_.Started()) << "cannot start " << ExePath() << ", error "
-                                    << GetLastError();
+    ASSERT_TRUE(program_.Started()) << "cannot start " << ExePath() << ", error " << program_.StartError();
     window_ = program_.WaitForTopLevelWindow();
     ASSERT_NE(window_, nullptr) << "no visible top-level window from " << ExePath();
   }

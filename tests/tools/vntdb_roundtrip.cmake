@@ -6,9 +6,10 @@ foreach(var VNTDB SOURCE WORK)
   endif()
 endforeach()
 file(MAKE_DIRECTORY "${WORK}")
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 
 function(run expected_status)
-  execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} "${VNTDB}" ${ARGN}
+  execute_process(COMMAND ${EMULATOR} "${VNTDB}" ${ARGN}
                   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL expected_status)
     message(FATAL_ERROR "vntdb ${ARGN}: exit ${status}, wanted ${expected_status}\n${out}\n${err}")

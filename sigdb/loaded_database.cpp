@@ -1,0 +1,17 @@
+#include "sigdb/loaded_database.h"
+
+#include "sigdb/database.h"
+
+namespace vantric {
+
+LoadedDatabase LoadedDatabase::Load(const std::string& path, DatabaseKind kind) {
+  LoadedDatabase database;
+  database.kind = kind;
+  LoadDatabase(path, database.records, database.count);
+  database.index = SignatureIndex(database.records, kind);
+  return database;
+}
+
+int LoadedDatabase::patternCount() const { return PatternCount(count); }
+
+}  // namespace vantric

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "sigdb/lang_definition.h"
+#include "sigdb/signature_index.h"
+
+namespace vantric {
+
+// One database as the program holds it for its whole life: the records, their
+// count and the index the matcher searches with, built once at load.
+struct LoadedDatabase {
+  DatabaseKind kind = DatabaseKind::kCompiler;
+  TLangDefinitionArray records;
+  int count = 0;
+  SignatureIndex index;
+
+  // Throws IoError; on failure the database stays as it was.
+  static LoadedDatabase Load(const std::string& path, DatabaseKind kind);
+
+  int patternCount() const;
+};
+
+}  // namespace vantric
