@@ -53,7 +53,8 @@ std::string ProgramDirectory() {
 char PathSeparator() { return '/'; }
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
-  handle_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer.
+  handle_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (handle_->fd < 0) ThrowLastError();
   struct stat info {};
   if (::fstat(handle_->fd, &info) == 0 && S_ISDIR(info.st_mode)) {

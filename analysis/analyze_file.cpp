@@ -1,0 +1,113 @@
+#include "analysis/analyze_file.h"
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/io_error.h"
+#include "sigdb/matcher.h"
+#include "verinfo/version_info.h"
+
+namespace vantric {
+namespace {
+
+constexpr const char* kNoValue = "-";
+// Above this, mapping the file beats copying it into memory.
+constexpr std::uint64_t kMapFrom = std::uint64_t{256} << 20;
+// The largest file this build can hold in one buffer. A 32-bit build keeps to
+// a signed 32-bit count.
+constexpr std::uint64_t kLargestFile = sizeof(void*) >= 8
+                                           ? std::numeric_limits<std::int64_t>::max()
+                                           : std::uint64_t{std::numeric_limits<std::int32_t>::max()};
+
+void PresetToNoValue(TAppInfo& info) {
+  for (std::string* field : {&info.comments, &info.productName, &info.companyName, &info.fileVersion,
+                             &info.language, &info.compiler, &info.compilerCompany, &info.compilerUrl,
+                             &info.program, &info.programCompany, &info.programUrl}) {
+    *field = kNoValue;
+  }
+}
+
+void ReadVersionStrings(const std::string& path, TAppInfo& info) {
+  TVersionInfo version(path);
+  if (!version.Valid()) return;
+  info.comments = version.Comments();
+  info.productName = version.ProductName();
+  info.companyName = version.CompanyName();
+  info.fileVersion = version.FileVersion();
+}
+
+// The file's bytes, copied into memory or mapped.
+class FileBytes {
+ public:
+  FileBytes(ReadOnlyFile& file, std::uint64_t size) {
+    if (size >= kMapFrom) {
+      mapped_.emplace(file.Map(static_cast<std::size_t>(size)));
+      return;
+    }
+    copy_.resize(static_cast<std::size_t>(size));
+    if (file.Read(copy_.data(), copy_.size()) != copy_.size()) throw IoError(kErrorReadBeyondEnd);
+  }
+  std::span<const std::uint8_t> bytes() const { return mapped_ ? mapped_->bytes() : std::span(copy_); }
+
+ private:
+  std::vector<std::uint8_t> copy_;
+  std::optional<MappedBytes> mapped_;
+};
+
+AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
+
+}  // namespace
+
+std::string NamePart(std::string_view path) {
+  // Windows takes "/" between folders as well as "\\".
+  const std::size_t cut = path.find_last_of("\\:/");
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compilers,
+                           const LoadedDatabase& compressions, const AnalysisObserver& observer) {
+  if (!FileExists(path)) return Failure(AnalysisStatus::kNotFound, "File not found");
+
+  TAppInfo info;
+  PresetToNoValue(info);
+  info.fileName = NamePart(path);
+  ReadVersionStrings(path, info);
+
+  std::unique_ptr<ReadOnlyFile> file;
+  try {
+    file = std::make_unique<ReadOnlyFile>(path);
+  } catch (const IoError&) {
+    return Failure(AnalysisStatus::kOpenFailed, "Could not open file");
+  }
+
+  std::optional<FileBytes> contents;
+  try {
+    const std::uint64_t size = file->Size();
+    if (size < kSmallestAnalysedFile) return Failure(AnalysisStatus::kTooSmall, "File too small");
+    if (size > kLargestFile) return Failure(AnalysisStatus::kTooLarge, "File too large");
+    if (observer.status) observer.status("Loading...");
+    contents.emplace(*file, size);
+    // Everything needed is in memory (or mapped, which outlives the handle).
+    file->Close();
+  } catch (const IoError& error) {
+    return Failure(AnalysisStatus::kIoError, error.what());
+  } catch (const std::bad_alloc&) {
+    return Failure(AnalysisStatus::kTooLarge, "File too large");
+  }
+
+  const std::span<const std::uint8_t> bytes = contents->bytes();
+  if (observer.status) observer.status("Scanning patterns...");
+  ScanCompression(compressions.records, compressions.index, bytes, info.program, info.programCompany,
+                  info.programUrl);
+  if (observer.compilerPassStarts) observer.compilerPassStarts();
+  ScanCompiler(compilers.records, compilers.index, bytes, observer.compilerPassProgress, info.language,
+               info.compiler, info.compilerCompany, info.compilerUrl);
+  return {AnalysisStatus::kOk, {}, std::move(info)};
+}
+
+}  // namespace vantric

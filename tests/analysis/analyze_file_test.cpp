@@ -1,0 +1,107 @@
+#include "analysis/analyze_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sigdb/database.h"
+#include "tests/support/temp_dir.h"
+
+namespace vantric {
+namespace {
+
+using testing::TempDir;
+
+class AnalyzeFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TLangDefinitionArray compilers(3);
+    compilers[0].fields[0].assign("1.0");
+    Fill(compilers[1], {"SIG-A", "C", "Compiler A", "Maker A", "http://a"});
+    Fill(compilers[2], {"SIG-B", "Pascal", "Compiler B", "Maker B", "-"});
+    TLangDefinitionArray compressions(2);
+    Fill(compressions[1], {"PACK", "$4", "Packer", "Pack Inc", "http://p"});
+    compilers_ =
+        LoadedDatabase::Load(dir_.Write("c.vnt", SerializeDatabase(compilers)), DatabaseKind::kCompiler);
+    compressions_ = LoadedDatabase::Load(dir_.Write("p.vnt", SerializeDatabase(compressions)),
+                                         DatabaseKind::kCompression);
+  }
+
+  static void Fill(TLangDefinition& record, std::initializer_list<std::string_view> texts) {
+    std::size_t i = 0;
+    for (std::string_view text : texts) record.fields[i++].assign(text);
+  }
+
+  AnalysisResult Analyze(const std::string& path, const AnalysisObserver& observer = {}) {
+    return AnalyzeFile(path, compilers_, compressions_, observer);
+  }
+
+  TempDir dir_;
+  LoadedDatabase compilers_;
+  LoadedDatabase compressions_;
+};
+
+TEST_F(AnalyzeFileTest, MatchesBothPassesAndPresetsTheRest) {
+  const std::string path = dir_.Write("both.exe", "xPACK.....SIG-B....SIG-A");
+  AnalysisResult result = Analyze(path);
+  ASSERT_EQ(result.status, AnalysisStatus::kOk);
+  TAppInfo expected;
+  expected.fileName = "both.exe";
+  expected.comments = expected.productName = expected.companyName = expected.fileVersion = "-";
+  expected.language = "C";
+  expected.compiler = "Compiler A";
+  expected.compilerCompany = "Maker A";
+  expected.compilerUrl = "http://a";
+  expected.program = "Packer";
+  expected.programCompany = "Pack Inc";
+  expected.programUrl = "http://p";
+  EXPECT_EQ(result.info, expected);
+}
+
+TEST_F(AnalyzeFileTest, NothingMatchesLeavesDashes) {
+  AnalysisResult result = Analyze(dir_.Write("plain.bin", "..........PACK"));  // PACK beyond its limit
+  ASSERT_EQ(result.status, AnalysisStatus::kOk);
+  for (const std::string* field :
+       {&result.info.language, &result.info.compiler, &result.info.compilerCompany, &result.info.compilerUrl,
+        &result.info.program, &result.info.programCompany, &result.info.programUrl}) {
+    EXPECT_EQ(*field, "-");
+  }
+}
+
+TEST_F(AnalyzeFileTest, FilesNotAnalysed) {
+  EXPECT_EQ(Analyze(dir_.File("missing.exe")).status, AnalysisStatus::kNotFound);
+  EXPECT_EQ(Analyze(dir_.path().string()).status, AnalysisStatus::kNotFound);
+  EXPECT_EQ(Analyze(dir_.File("*.exe")).status, AnalysisStatus::kNotFound);
+  EXPECT_EQ(Analyze(dir_.Write("nine.bin", "SIG-A1234")).status, AnalysisStatus::kTooSmall);
+  EXPECT_EQ(Analyze(dir_.Write("ten.bin", "SIG-A12345")).info.compiler, "Compiler A");
+  AnalysisResult empty = Analyze(dir_.Write("empty.bin", ""));
+  EXPECT_EQ(empty.status, AnalysisStatus::kTooSmall);
+  EXPECT_EQ(empty.info, TAppInfo{});  // nothing shown for a file not analysed
+}
+
+TEST_F(AnalyzeFileTest, TellsTheFrontEndWhatItDoes) {
+  std::vector<std::string> events;
+  std::uint64_t lastDone = 0, lastTotal = 0;
+  AnalysisObserver observer;
+  observer.status = [&](std::string_view text) { events.emplace_back(text); };
+  observer.compilerPassStarts = [&] { events.emplace_back("compiler pass"); };
+  observer.compilerPassProgress = [&](std::uint64_t done, std::uint64_t total) {
+    lastDone = done, lastTotal = total;
+  };
+  Analyze(dir_.Write("a.bin", std::string(3 << 20, '.') + "SIG-B"), observer);
+  EXPECT_EQ(events, (std::vector<std::string>{"Loading...", "Scanning patterns...", "compiler pass"}));
+  EXPECT_EQ(lastTotal, (3u << 20) + 5);
+  EXPECT_EQ(lastDone, lastTotal);
+}
+
+TEST(NamePart, CutsAfterTheLastSeparator) {
+  EXPECT_EQ(NamePart("C:\\Programs\\app.exe"), "app.exe");
+  EXPECT_EQ(NamePart("C:app.exe"), "app.exe");
+  EXPECT_EQ(NamePart("app.exe"), "app.exe");
+  EXPECT_EQ(NamePart("C:\\dir\\"), "");
+  EXPECT_EQ(NamePart("/tmp/dir/app.exe"), "app.exe");
+  EXPECT_EQ(NamePart("C:/dir/app.exe"), "app.exe");
+}
+
+}  // namespace
+}  // namespace vantric
