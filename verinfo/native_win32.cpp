@@ -32,7 +32,8 @@ std::u16string Utf16FromNarrow(std::string_view text) {
 std::vector<std::uint16_t> PreferredResourceLanguages() {
   std::vector<std::uint16_t> languages;
   auto push = [&languages](LANGID language) {
-    if (std::find(languages.begin(), languages.end(), language) == languages.end()) languages.push_back(language);
+    if (std::find(languages.begin(), languages.end(), language) == languages.end())
+      languages.push_back(language);
   };
   const LANGID user = GetUserDefaultLangID();
   const LANGID system = GetSystemDefaultLangID();

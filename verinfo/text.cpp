@@ -61,9 +61,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                                      : 0;
+    std::size_t length = lead < 0x80                    ? 1
+                         : lead >= 0xC2 && lead <= 0xDF ? 2
+                         : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                        : 0;
     if (length == 0 || length > text.size() - i) {
       out += static_cast<char16_t>(kReplacement);
       ++i;
@@ -77,7 +79,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       point = point << 6 | (next & 0x3F);
     }
     char32_t smallest = length == 1 ? 0 : length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-    if (!wellFormed || point < smallest || point > 0x10FFFF || IsHighSurrogate(point) || IsLowSurrogate(point)) {
+    if (!wellFormed || point < smallest || point > 0x10FFFF || IsHighSurrogate(point) ||
+        IsLowSurrogate(point)) {
       out += static_cast<char16_t>(kReplacement);
       ++i;
       continue;

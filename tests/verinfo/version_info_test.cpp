@@ -1,0 +1,175 @@
+#include "verinfo/version_info.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+#include "tests/verinfo/pe_builder.h"
+
+namespace vantric {
+namespace {
+
+using namespace vantric::testing;
+
+// Every case runs on our own reader; on Windows also on the system's library,
+// so that the two are held to the same answers.
+class VersionInfoTest : public ::testing::TestWithParam<VersionReader> {
+ protected:
+  std::unique_ptr<TVersionInfo> Open(const std::string& bytes) {
+    return std::make_unique<TVersionInfo>(dir_.Write("file" + std::to_string(++files_) + ".dll", bytes),
+                                          GetParam());
+  }
+  TempDir dir_;
+  int files_ = 0;
+};
+
+void ExpectNothing(const TVersionInfo& info) {
+  EXPECT_FALSE(info.Valid());
+  EXPECT_EQ(info.Translation(), "");
+  EXPECT_EQ(info.Comments(), "");
+  EXPECT_EQ(info.CompanyName(), "");
+  EXPECT_EQ(info.ProductName(), "");
+  EXPECT_EQ(info.FileVersion(), "");
+}
+
+TEST_P(VersionInfoTest, FilesWithoutVersionResourceAreNotValid) {
+  ExpectNothing(*Open(BuildPe({})));
+  ExpectNothing(*Open(BuildPe({{3, 1, 0x0409, std::string(40, 'i')}})));  // an icon only
+  ExpectNothing(*Open("just some text, not a program"));
+  ExpectNothing(*Open(""));
+  ExpectNothing(TVersionInfo(dir_.File("missing.dll"), GetParam()));
+}
+
+TEST_P(VersionInfoTest, ReadsTranslationAndTheFourStrings) {
+  auto info = Open(PeWithVersion(
+      StandardBlock(u"040904E4", 0x04E40409,
+                    {Text(u"Comments", u"Built on a Friday"), Text(u"CompanyName", u"Example Works"),
+                     Text(u"FileVersion", u"2.7.1"), Text(u"ProductName", u"Sample Tool")})));
+  EXPECT_TRUE(info->Valid());
+  EXPECT_EQ(info->Translation(), "040904E4");
+  EXPECT_EQ(info->Comments(), "Built on a Friday");
+  EXPECT_EQ(info->CompanyName(), "Example Works");
+  EXPECT_EQ(info->FileVersion(), "2.7.1");
+  EXPECT_EQ(info->ProductName(), "Sample Tool");
+  // Keys match whole and without regard to case.
+  EXPECT_EQ(info->StringValue("companyNAME"), "Example Works");
+  EXPECT_EQ(info->StringValue("Company"), "");
+  EXPECT_EQ(info->StringValue("CompanyNameX"), "");
+  EXPECT_EQ(info->StringValue("LegalCopyright"), "");
+}
+
+TEST_P(VersionInfoTest, TranslationIsLanguageThenCodePageInUpperCaseHex) {
+  auto block = StandardBlock(u"0C0AFDE9", 0xFDE90C0A, {Text(u"CompanyName", u"x")});
+  auto info = Open(PeWithVersion(block));
+  EXPECT_EQ(info->Translation(), "0C0AFDE9");
+  EXPECT_EQ(info->CompanyName(), "x");
+}
+
+TEST_P(VersionInfoTest, FileVersionFallsBackToTheFixedPart) {
+  auto withFileVersion = [](std::vector<VersionNode> strings) {
+    return Root(FixedInfo(4, 0, 1, 140), {Block(u"StringFileInfo", {Block(u"040904E4", std::move(strings))}),
+                                          Translations({0x04E40409})});
+  };
+  // Empty string, absent string: the fixed part's numbers.
+  EXPECT_EQ(Open(PeWithVersion(withFileVersion({Text(u"FileVersion", u"")})))->FileVersion(), "4.0.1.140");
+  EXPECT_EQ(Open(PeWithVersion(withFileVersion({Text(u"CompanyName", u"c")})))->FileVersion(), "4.0.1.140");
+  // A string of any form comes back as it stands.
+  EXPECT_EQ(Open(PeWithVersion(withFileVersion({Text(u"FileVersion", u"4, 0, 1, 140 ")})))->FileVersion(),
+            "4, 0, 1, 140 ");
+  // No string table at all still leaves the fixed part.
+  auto bare = Open(PeWithVersion(Root(FixedInfo(65535, 9, 0, 1), {})));
+  EXPECT_TRUE(bare->Valid());
+  EXPECT_EQ(bare->Translation(), "");
+  EXPECT_EQ(bare->FileVersion(), "65535.9.0.1");
+}
+
+TEST_P(VersionInfoTest, NoStringAndNoFixedPartGivesEmptyFileVersion) {
+  auto info = Open(
+      PeWithVersion(Root("", {Block(u"StringFileInfo", {Block(u"040904E4", {Text(u"CompanyName", u"c")})}),
+                              Translations({0x04E40409})})));
+  EXPECT_TRUE(info->Valid());
+  EXPECT_EQ(info->CompanyName(), "c");
+  EXPECT_EQ(info->FileVersion(), "");
+}
+
+TEST_P(VersionInfoTest, OnlyTheFirstTranslationIsUsed) {
+  auto info = Open(PeWithVersion(Root(
+      FixedInfo(1, 0, 0, 0), {Block(u"StringFileInfo", {Block(u"040904E4", {Text(u"CompanyName", u"c")})}),
+                              Translations({0x04B00407, 0x04E40409})})));
+  EXPECT_TRUE(info->Valid());
+  EXPECT_EQ(info->Translation(), "040704B0");
+  EXPECT_EQ(info->CompanyName(), "");
+  EXPECT_EQ(info->FileVersion(), "1.0.0.0");
+}
+
+TEST_P(VersionInfoTest, BlocksAreFoundByKeyNotByPosition) {
+  // Translation first, a block of our own in between, two string tables.
+  auto block = Root(FixedInfo(1, 0, 0, 0),
+                    {Translations({0x04E40409}), Block(u"Custom", {Text(u"CompanyName", u"wrong")}),
+                     Block(u"StringFileInfo",
+                           {Block(u"040704B0", {Text(u"CompanyName", u"falsch")}),
+                            Block(u"040904e4", {Text(u"Comments", u"a"), Text(u"CompanyName", u"right")})})});
+  auto info = Open(PeWithVersion(block));
+  EXPECT_EQ(info->CompanyName(), "right");
+  EXPECT_EQ(info->Comments(), "a");
+}
+
+TEST_P(VersionInfoTest, TextValueLengthInBytesIsReadToTheNul) {
+  VersionNode company = Text(u"CompanyName", u"Bytes Ltd");
+  company.valueLength = static_cast<std::uint16_t>(company.value.size());
+  auto info = Open(PeWithVersion(StandardBlock(u"040904E4", 0x04E40409, {company, Text(u"Comments", u"c")})));
+  EXPECT_EQ(info->CompanyName(), "Bytes Ltd");
+  EXPECT_EQ(info->Comments(), "c");
+}
+
+TEST_P(VersionInfoTest, ReadsPe32PlusFiles) {
+  PeOptions plus;
+  plus.plus = true;
+  auto info = Open(
+      PeWithVersion(StandardBlock(u"040904B0", 0x04B00409, {Text(u"ProductName", u"Wide")}), 0x0409, plus));
+  EXPECT_TRUE(info->Valid());
+  EXPECT_EQ(info->ProductName(), "Wide");
+}
+
+TEST_P(VersionInfoTest, PrefersNeutralThenUsEnglishThenTheFirstLanguage) {
+  auto named = [](std::u16string company, std::uint16_t language) {
+    return Resource{kRtVersion, 1, language,
+                    StandardBlock(u"040904E4", 0x04E40409, {Text(u"CompanyName", company)}).Serialize()};
+  };
+  EXPECT_EQ(Open(BuildPe({named(u"german", 0x0407), named(u"neutral", 0x0000)}))->CompanyName(), "neutral");
+  EXPECT_EQ(Open(BuildPe({named(u"german", 0x0407), named(u"english", 0x0409)}))->CompanyName(), "english");
+  EXPECT_EQ(Open(BuildPe({named(u"german", 0x0407), named(u"french", 0x040C)}))->CompanyName(), "german");
+  // Only resource name 1 is the version resource.
+  auto other = named(u"two", 0x0409);
+  other.name = 2;
+  ExpectNothing(*Open(BuildPe({other})));
+}
+
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Readers, VersionInfoTest,
+                         ::testing::Values(VersionReader::kPortable, VersionReader::kSystem));
+#else
+INSTANTIATE_TEST_SUITE_P(Readers, VersionInfoTest, ::testing::Values(VersionReader::kPortable));
+#endif
+
+#ifndef _WIN32
+// Text comes back as UTF-8 here; on Windows it is in the ANSI code page.
+TEST(VersionInfoText, ComesBackAsUtf8) {
+  TempDir dir;
+  std::u16string company = u"M\u00fcller \U0001F600 ";
+  company += static_cast<char16_t>(0xD800);  // a lone surrogate
+  auto file = dir.Write(
+      "u.dll", PeWithVersion(StandardBlock(u"040904B0", 0x04B00409, {Text(u"CompanyName", company)})));
+  EXPECT_EQ(TVersionInfo(file).CompanyName(), "M\xC3\xBCller \xF0\x9F\x98\x80 \xEF\xBF\xBD");
+}
+#endif
+
+TEST(ProgramVersionInfo, NamesTheRunningProgram) {
+  auto info = ProgramVersionInfo();
+  ASSERT_NE(info, nullptr);
+  EXPECT_NE(info->FileName().find("verinfo_tests"), std::string::npos) << info->FileName();
+  // The test program carries no version resource.
+  EXPECT_FALSE(info->Valid());
+}
+
+}  // namespace
+}  // namespace vantric

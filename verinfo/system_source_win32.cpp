@@ -1,0 +1,89 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "verinfo/version_source.h"
+
+namespace vantric {
+namespace {
+
+// VerQueryValueA walks the block by its 16-bit length fields without checking
+// them against the buffer, and writes the converted text at the block's
+// declared length plus the value's offset: a root length larger than the
+// resource makes it write past a buffer of the size it asked for. Every offset
+// it can reach from 16-bit fields (nested nodes, a value of up to 65535
+// characters, the converted copy) lies well inside this floor.
+constexpr DWORD kMinBufferSize = 512 * 1024;
+
+class SystemSource : public VersionSource {
+ public:
+  explicit SystemSource(const std::string& fileName) {
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    if (size == 0) return;
+    size = std::max(size, kMinBufferSize);
+    buffer_.resize(size);  // an allocation failure goes to the caller
+    valid_ = GetFileVersionInfoA(fileName.c_str(), handle, size, buffer_.data()) != 0;
+  }
+
+  bool Valid() const override { return valid_; }
+
+  std::optional<std::uint32_t> FirstTranslation() const override {
+    auto value = Query("\\VarFileInfo\\Translation");
+    if (!value || value->second < sizeof(std::uint32_t)) return std::nullopt;
+    std::uint32_t entry = 0;
+    std::memcpy(&entry, value->first, sizeof entry);
+    return entry;
+  }
+
+  std::optional<std::string> Text(const std::string& path) const override {
+    auto value = Query(path);
+    if (!value) return std::nullopt;
+    // Copy up to the terminating NUL, but never past our own buffer.
+    const char* text = static_cast<const char*>(value->first);
+    return std::string(text, strnlen(text, Remaining(text)));
+  }
+
+  std::optional<FileVersionWords> FixedFileVersion() const override {
+    auto value = Query("\\");
+    if (!value || value->second < sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    VS_FIXEDFILEINFO info;
+    std::memcpy(&info, value->first, sizeof info);
+    return FileVersionWords{info.dwFileVersionMS, info.dwFileVersionLS};
+  }
+
+ private:
+  std::optional<std::pair<const void*, UINT>> Query(const std::string& path) const {
+    if (!valid_) return std::nullopt;
+    void* value = nullptr;
+    UINT length = 0;
+    // VerQueryValueA writes converted text into the block's spare half.
+    if (!VerQueryValueA(buffer_.data(), path.c_str(), &value, &length) || !value) return std::nullopt;
+    // The library trusts the block's length fields; we don't read past our buffer on its word.
+    std::size_t remaining = Remaining(value);
+    if (remaining == 0) return std::nullopt;
+    return std::make_pair(static_cast<const void*>(value),
+                          static_cast<UINT>(std::min<std::size_t>(length, remaining)));
+  }
+
+  std::size_t Remaining(const void* pointer) const {
+    auto address = reinterpret_cast<std::uintptr_t>(pointer);
+    auto begin = reinterpret_cast<std::uintptr_t>(buffer_.data());
+    if (address < begin || address - begin >= buffer_.size()) return 0;
+    return buffer_.size() - (address - begin);
+  }
+
+  bool valid_ = false;
+  mutable std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<VersionSource> OpenSystemSource(const std::string& fileName) {
+  return std::make_unique<SystemSource>(fileName);
+}
+
+}  // namespace vantric

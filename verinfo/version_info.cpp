@@ -1,0 +1,65 @@
+#include "verinfo/version_info.h"
+
+#include <cstdio>
+
+#include "verinfo/text.h"
+#include "verinfo/version_source.h"
+
+namespace vantric {
+namespace {
+
+// Query paths are built in a buffer of this many characters.
+constexpr std::size_t kMaxQueryPath = 255;
+
+std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, VersionReader reader) {
+#ifdef _WIN32
+  if (reader == VersionReader::kSystem) return OpenSystemSource(fileName);
+#else
+  (void)reader;
+#endif
+  return OpenPortableSource(fileName);
+}
+
+}  // namespace
+
+TVersionInfo::TVersionInfo(const std::string& fileName, VersionReader reader)
+    : fileName_(fileName), source_(OpenSource(fileName_, reader)) {}
+
+TVersionInfo::~TVersionInfo() = default;
+
+bool TVersionInfo::Valid() const { return source_->Valid(); }
+
+std::string TVersionInfo::Translation() const {
+  auto entry = source_->FirstTranslation();
+  if (!entry) return {};
+  char text[9];
+  std::snprintf(text, sizeof text, "%04X%04X", static_cast<unsigned>(*entry & 0xFFFF),
+                static_cast<unsigned>(*entry >> 16));
+  return text;
+}
+
+std::string TVersionInfo::StringValue(const std::string& key) const {
+  if (!Valid()) return {};
+  std::string path = "\\StringFileInfo\\" + Translation() + "\\" + key;
+  if (path.size() > kMaxQueryPath) path.resize(kMaxQueryPath);
+  return source_->Text(path).value_or(std::string());
+}
+
+std::string TVersionInfo::FileVersion() const {
+  std::string text = StringValue("FileVersion");
+  if (!text.empty() || !Valid()) return text;
+  auto words = source_->FixedFileVersion();
+  if (!words) return {};
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%u.%u.%u.%u", static_cast<unsigned>(words->mostSignificant >> 16),
+                static_cast<unsigned>(words->mostSignificant & 0xFFFF),
+                static_cast<unsigned>(words->leastSignificant >> 16),
+                static_cast<unsigned>(words->leastSignificant & 0xFFFF));
+  return buffer;
+}
+
+std::unique_ptr<TVersionInfo> ProgramVersionInfo() {
+  return std::make_unique<TVersionInfo>(RunningProgramPath());
+}
+
+}  // namespace vantric

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace vantric {
+
+class VersionSource;
+
+// Who reads the version block: the system's version library where there is
+// one (Windows), else our own reader; kPortable asks for our own reader on
+// every platform.
+enum class VersionReader { kSystem, kPortable };
+
+// The version resource of one file and the four strings the main window shows.
+// Created for one use; no query throws, and what is missing reads as empty text.
+class TVersionInfo {
+ public:
+  explicit TVersionInfo(const std::string& fileName, VersionReader reader = VersionReader::kSystem);
+  ~TVersionInfo();
+  TVersionInfo(const TVersionInfo&) = delete;
+  TVersionInfo& operator=(const TVersionInfo&) = delete;
+
+  const std::string& FileName() const { return fileName_; }
+  // True when the file has a version resource and it could be read.
+  bool Valid() const;
+  // The first \VarFileInfo\Translation entry as eight upper-case hex digits,
+  // language then code page ("040904E4"); empty when there is none.
+  std::string Translation() const;
+  // The value at \StringFileInfo\<Translation>\<key>.
+  std::string StringValue(const std::string& key) const;
+
+  std::string Comments() const { return StringValue("Comments"); }
+  std::string CompanyName() const { return StringValue("CompanyName"); }
+  std::string ProductName() const { return StringValue("ProductName"); }
+  // The "FileVersion" string; when that is empty, the fixed part's file
+  // version as "a.b.c.d"; empty text when the block has no fixed part either.
+  std::string FileVersion() const;
+
+ private:
+  std::string fileName_;
+  std::unique_ptr<VersionSource> source_;
+};
+
+// The version of the running program, read from its own file.
+std::unique_ptr<TVersionInfo> ProgramVersionInfo();
+
+}  // namespace vantric

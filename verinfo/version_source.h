@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "verinfo/version_block.h"
+
+namespace vantric {
+
+// What a reader of version blocks answers for one file. Paths and texts are
+// narrow strings as the platform's "A" functions take and give them.
+class VersionSource {
+ public:
+  virtual ~VersionSource() = default;
+  virtual bool Valid() const = 0;
+  virtual std::optional<std::uint32_t> FirstTranslation() const = 0;
+  virtual std::optional<std::string> Text(const std::string& path) const = 0;
+  virtual std::optional<FileVersionWords> FixedFileVersion() const = 0;
+};
+
+// Files larger than this are read only this far: the PE headers and sections
+// of any real program lie well inside it, and it bounds what a hostile file
+// can make us allocate.
+inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
+
+// Our own reader, on a file or on a file's bytes. A file that can't be read is
+// simply not valid.
+std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName);
+std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image);
+// Our own reader on a bare VS_VERSIONINFO block (always valid).
+std::unique_ptr<VersionSource> PortableSourceFromBlock(std::span<const std::uint8_t> block);
+
+#ifdef _WIN32
+// The system's version library (version.dll).
+std::unique_ptr<VersionSource> OpenSystemSource(const std::string& fileName);
+#endif
+
+}  // namespace vantric
