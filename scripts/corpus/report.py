@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Runs vantric-cli over the files of a corpus manifest and tells how well the
+databases did.
+
+The manifest has one line per file: path, compiler family, packer, source,
+separated by tabs. A file's compiler is right when the compiler name the
+databases report starts with its family ("none": nothing may be reported);
+its packer is right when the reported program starts with the labelled one
+("-": nothing may be reported, and anything else is a false packer claim).
+"""
+import argparse
+import collections
+import json
+import subprocess
+import sys
+
+
+def run_cli(cli, compiler_db, compression_db, paths):
+    results = {}
+    for i in range(0, len(paths), 200):
+        chunk = paths[i:i + 200]
+        proc = subprocess.run(
+            [cli, "--json", "-j", "2", "--compiler-db", compiler_db,
+             "--compression-db", compression_db, *chunk],
+            stdout=subprocess.PIPE, check=False)
+        if proc.returncode == 2:
+            sys.exit("report: vantric-cli refused the databases")
+        for line in proc.stdout.decode("latin-1").splitlines():
+            obj = json.loads(line)
+            results[obj["path"]] = obj
+    return results
+
+
+def judge(expected, reported):
+    """right / wrong / unidentified for one file and one pass."""
+    if reported == "-":
+        return "right" if expected in ("none", "-") else "unidentified"
+    if expected in ("none", "-"):
+        return "wrong"
+    return "right" if reported.startswith(expected) else "wrong"
+
+
+def table(title, counts, order):
+    print(f"{title:<28} {'files':>6} {'right':>6} {'wrong':>6} {'unident.':>8}")
+    total = collections.Counter()
+    for key in order:
+        c = counts[key]
+        total.update(c)
+        print(f"{key:<28} {sum(c.values()):>6} {c['right']:>6} {c['wrong']:>6} {c['unidentified']:>8}")
+    n = sum(total.values())
+    print(f"{'total':<28} {n:>6} {total['right']:>6} {total['wrong']:>6} {total['unidentified']:>8}"
+          + (f"   ({100.0 * total['right'] / n:.1f}% right)" if n else ""))
+    return total, n
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", required=True)
+    ap.add_argument("--compiler-db", required=True)
+    ap.add_argument("--compression-db", required=True)
+    ap.add_argument("--verbose", "-v", action="store_true", help="list every miss")
+    ap.add_argument("manifest")
+    args = ap.parse_args()
+
+    entries = []
+    with open(args.manifest, encoding="utf-8") as f:
+        for line in f:
+            path, family, packer, source = line.rstrip("\n").split("\t")
+            entries.append((path, family, packer, source))
+    results = run_cli(args.cli, args.compiler_db, args.compression_db, [e[0] for e in entries])
+
+    by_family = collections.defaultdict(collections.Counter)
+    by_packer = collections.defaultdict(collections.Counter)
+    by_source = collections.Counter()
+    misses = []
+    false_claims = []
+    for path, family, packer, source in entries:
+        obj = results.get(path)
+        if obj is None or obj.get("status") != "ok":
+            by_family[family]["unidentified"] += 1
+            misses.append((path, family, "(not analysed)"))
+            continue
+        by_source[f"{family} <- {source}"] += 1
+        compiler = obj["compiler"]["compiler"]
+        program = obj["compression"]["program"]
+        verdict = judge(family, compiler)
+        by_family[family][verdict] += 1
+        if verdict != "right":
+            misses.append((path, family, compiler))
+        if packer != "-":
+            v = judge(packer, program)
+            by_packer[packer][v] += 1
+            if v != "right":
+                misses.append((path, packer, program))
+        elif program != "-":
+            false_claims.append((path, program))
+
+    _, n = table("compiler family", by_family, sorted(by_family))
+    print()
+    table("packer / installer", by_packer, sorted(by_packer))
+    print()
+    unpacked = sum(1 for e in entries if e[2] == "-")
+    print(f"false packer claims on unpacked files: {len(false_claims)} of {unpacked}")
+    for path, program in false_claims:
+        print(f"  {path}: {program}")
+    print()
+    print("corpus by family and source:")
+    for key in sorted(by_source):
+        print(f"  {by_source[key]:>4}  {key}")
+    if misses and args.verbose:
+        print()
+        print("misses (file, expected, reported):")
+        for path, want, got in misses:
+            print(f"  {path}\t{want}\t{got}")
+    elif misses:
+        print(f"\n{len(misses)} misses; -v lists them")
+
+
+if __name__ == "__main__":
+    main()

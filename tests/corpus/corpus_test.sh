@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# corpus_test.sh CLI DATA_DIR SOURCES WORK_DIR
+# Compiles small programs with the toolchains at hand, wraps one in an NSIS
+# installer, and checks that vantric-cli with the shipped databases names the
+# right compiler family and packer, and no packer for what isn't packed.
+set -uo pipefail
+cli="$1" data="$2" src="$3" work="$4"
+rm -rf "$work" && mkdir -p "$work"
+pass=0 fail=0 skip=0
+
+# expect FILE COMPILER_PREFIX PACKER_PREFIX ("-" means nothing reported)
+expect() {
+  local file="$1" want_c="$2" want_p="$3" line got
+  line="$("$cli" --json --compiler-db "$data/vantric.vnt" --compression-db "$data/compression.vnt" "$file")"
+  got="$(python3 -c '
+import json, sys
+o = json.loads(sys.argv[1])
+print(o.get("compiler", {}).get("compiler", "?") + "\t" + o.get("compression", {}).get("program", "?"))
+' "$line")"
+  local c="${got%%$'\t'*}" p="${got#*$'\t'}"
+  if [[ "$c" == "$want_c"* && ( "$want_c" != "-" || "$c" == "-" ) && "$p" == "$want_p"* && ( "$want_p" != "-" || "$p" == "-" ) ]]; then
+    pass=$((pass + 1))
+  else
+    fail=$((fail + 1))
+    echo "FAIL $(basename "$file"): compiler '$c' (want $want_c), packer '$p' (want $want_p)"
+  fi
+}
+
+gcc_fam="GCC (MinGW-w64)"
+built=0
+for arch in i686 x86_64; do
+  cc="$arch-w64-mingw32-gcc" cxx="$arch-w64-mingw32-g++"
+  command -v "$cc" >/dev/null || { echo "skip: no $cc"; skip=$((skip + 1)); continue; }
+  "$cc" -O2 -o "$work/$arch-c.exe" "$src/hello.c" || { fail=$((fail + 1)); continue; }
+  "$cc" -O2 -s -mwindows -o "$work/$arch-gui.exe" "$src/gui.c" || fail=$((fail + 1))
+  "$cc" -O2 -shared -o "$work/$arch-lib.dll" "$src/lib.c" || fail=$((fail + 1))
+  "$cxx" -std=c++17 -O2 -static -o "$work/$arch-cpp.exe" "$src/hello.cpp" || fail=$((fail + 1))
+  for f in "$work"/$arch-*; do expect "$f" "$gcc_fam" -; done
+  built=1
+done
+[ "$built" = 1 ] || { echo "no MinGW-w64 compiler: nothing to test"; exit 77; }
+
+# An NSIS installer around one of them: the stub is MinGW-built too.
+if command -v makensis >/dev/null; then
+  payload="$(ls "$work"/*-c.exe | head -n1)"
+  makensis -V1 -DOUT="$work/setup.exe" -DPAYLOAD="$payload" "$src/installer.nsi" >/dev/null &&
+    expect "$work/setup.exe" "$gcc_fam" "NSIS" || { fail=$((fail + 1)); echo "FAIL makensis"; }
+else
+  echo "skip: no makensis"; skip=$((skip + 1))
+fi
+
+# Search limits: the Inno Setup loader's help text counts only within the
+# stub's first 0xC0000 bytes, so the same text deep inside a larger file (a
+# data file, the installer compiler) is no packer claim, while near the start
+# it is. Neither file has a compiler signature.
+python3 - "$work" <<'PY'
+import sys
+text = "Instructs Setup to load the settings".encode("utf-16-le")
+for name, at in (("deep.bin", 0xC8000), ("early.bin", 0x100)):
+    data = bytearray(0xD0000)
+    data[at:at + len(text)] = text
+    open(f"{sys.argv[1]}/{name}", "wb").write(data)
+PY
+expect "$work/deep.bin" - -
+expect "$work/early.bin" - "Inno Setup"
+
+echo "corpus: $pass passed, $fail failed, $skip skipped"
+[ "$fail" -eq 0 ]
