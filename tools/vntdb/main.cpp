@@ -55,6 +55,8 @@ int Usage(const std::string& message) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream bytes;
