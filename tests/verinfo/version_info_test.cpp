@@ -57,13 +57,6 @@ TEST_P(VersionInfoTest, ReadsTranslationAndTheFourStrings) {
   EXPECT_EQ(info->StringValue("LegalCopyright"), "");
 }
 
-TEST_P(VersionInfoTest, TranslationIsLanguageThenCodePageInUpperCaseHex) {
-  auto block = StandardBlock(u"0C0AFDE9", 0xFDE90C0A, {Text(u"CompanyName", u"x")});
-  auto info = Open(PeWithVersion(block));
-  EXPECT_EQ(info->Translation(), "0C0AFDE9");
-  EXPECT_EQ(info->CompanyName(), "x");
-}
-
 TEST_P(VersionInfoTest, FileVersionFallsBackToTheFixedPart) {
   auto withFileVersion = [](std::vector<VersionNode> strings) {
     return Root(FixedInfo(4, 0, 1, 140), {Block(u"StringFileInfo", {Block(u"040904E4", std::move(strings))}),
@@ -119,6 +112,17 @@ TEST_P(VersionInfoTest, TextValueLengthInBytesIsReadToTheNul) {
   auto info = Open(PeWithVersion(StandardBlock(u"040904E4", 0x04E40409, {company, Text(u"Comments", u"c")})));
   EXPECT_EQ(info->CompanyName(), "Bytes Ltd");
   EXPECT_EQ(info->Comments(), "c");
+}
+
+TEST_P(VersionInfoTest, RootClaimingMoreThanTheResourceHoldsIsReadSafely) {
+  // The system library writes converted text at an offset taken from the
+  // root's length; the buffer we give it must hold that too.
+  VersionNode root = StandardBlock(u"040904E4", 0x04E40409, {Text(u"CompanyName", u"Good")});
+  root.length = 0xFFF0;
+  auto info = Open(PeWithVersion(root));
+  EXPECT_TRUE(info->Valid());
+  EXPECT_EQ(info->CompanyName(), "Good");
+  EXPECT_EQ(info->FileVersion(), "1.2.3.4");
 }
 
 TEST_P(VersionInfoTest, ReadsPe32PlusFiles) {
