@@ -1,0 +1,47 @@
+# Packer, protector and installer signatures. Records are tried in order; a
+# record matches only when its pattern starts below `limit` bytes from the
+# start of the file (no limit: anywhere), and a record whose limit exceeds the
+# file's size is skipped, so a limit must stay below the size of the smallest
+# file of its kind. Limits keep a stub's text from matching in a program that
+# merely contains the same text elsewhere (the installer compilers do).
+#
+# Every pattern was read from real files of the corpus that scripts/corpus.sh
+# builds and collects; the comment above each record names the bytes and the
+# corpus files that contain them. Programs with no sample here have no record.
+kind compression
+version "1.0"
+date "2026-12-08"
+
+# The command-line help of Inno Setup's loader stub (SetupLdr), UTF-16:
+# "Instructs Setup to load the settings from the specified file...". At
+# 0xA1D6E in SetupLdr.e32 (npm innosetup 6.4.1, 844,800 bytes) and in the 5
+# installers built here with its ISCC (zip, bzip, lzma, lzma2, none). The
+# compiler ISCmplr.dll and Setup.e32 don't carry it.
+record
+  pattern "I\x00n\x00s\x00t\x00r\x00u\x00c\x00t\x00s\x00 \x00S\x00e\x00t\x00u\x00p\x00 \x00" "t\x00o\x00 \x00l\x00o\x00a\x00d\x00 \x00t\x00h\x00e\x00 \x00s\x00e\x00t\x00t\x00i\x00n\x00g\x00s\x00"
+  limit "$C0000"
+  program "Inno Setup"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
+# The application manifest that makensis writes into the installer's
+# resources describes it as "Nullsoft Install System v3.08...". At 0x161BE
+# to 0x177BE in nsis-zlib/bzip2/lzma/lzma-solid.exe (Debian makensis 3.08);
+# not in NSIS's plug-in DLLs. No limit: the smallest stub (89,600 bytes) lies
+# close to where the manifest starts, so a limit would skip small installers.
+record
+  pattern "<description>Nullsoft Install System"
+  program "NSIS"
+  company "Nullsoft"
+  url "https://nsis.sourceforge.io"
+
+# Squirrel's setup stub names its install step "SquirrelInstall" (UTF-16) in
+# .rdata: at 0x23854 in Setup.exe of npm electron-winstaller 5.4.4 (223,232
+# bytes). Squirrel's own Update.exe (Squirrel.exe) mentions SquirrelTemp but
+# not this.
+record
+  pattern "S\x00q\x00u\x00i\x00r\x00r\x00e\x00l\x00I\x00n\x00s\x00t\x00a\x00l\x00l\x00\x00\x00"
+  limit "$30000"
+  program "Squirrel"
+  company "GitHub"
+  url "https://github.com/Squirrel/Squirrel.Windows"
