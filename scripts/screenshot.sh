@@ -1,31 +1,30 @@
 #!/usr/bin/env bash
-# Takes a picture of vantric.exe as a user would see it: starts it under Wine on
-# a fresh virtual screen, optionally on FILE, and writes the screen to OUT.png.
+# Takes a picture of vantric.exe as a user would see it: starts it under Wine
+# on a fresh virtual screen with the shipped databases and FILE, waits until
+# the analysis of FILE is on screen, and writes the window to OUT.png.
 #
-#   scripts/screenshot.sh OUT.png [FILE]
+#   scripts/screenshot.sh FILE OUT.png
 set -euo pipefail
 
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-  echo "usage: scripts/screenshot.sh OUT.png [FILE]" >&2
+if [ $# -ne 2 ]; then
+  echo "usage: scripts/screenshot.sh FILE OUT.png" >&2
   exit 2
 fi
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-out=$(realpath -m "$1")
-args=()
-if [ $# -eq 2 ]; then
-  [ -e "$2" ] || { echo "screenshot.sh: no such file: $2" >&2; exit 2; }
-  # Wine maps the root of the Unix file system to drive Z:.
-  file=$(realpath "$2")
-  args=("Z:${file//\//\\}")
-fi
+[ -e "$1" ] || { echo "screenshot.sh: no such file: $1" >&2; exit 2; }
+# Wine maps the root of the Unix file system to drive Z:.
+file=$(realpath "$1")
+winfile="Z:${file//\//\\}"
+out=$(realpath -m "$2")
 
 cd "$root"
-exe=build/win32/app/vantric.exe
 if [ ! -f build/win32/CMakeCache.txt ]; then
   cmake --preset win32 >/dev/null
 fi
+# The build copies data/*.vnt beside vantric.exe, where the program finds them.
 cmake --build --preset win32 --target vantric >/dev/null
+exe=build/win32/app/vantric.exe
 
 unset WINEPREFIX VANTRIC_WINEPREFIX
 prefix="$root/build/win32/wineprefix"
@@ -41,19 +40,30 @@ cleanup() {
 trap cleanup EXIT
 vantric_start_xvfb 1024x768x24
 
-scripts/wine-run --prefix "$prefix" "$exe" "${args[@]}" </dev/null &
+# Started from the program's folder, as a user double-clicking it would.
+(cd "$(dirname "$exe")" && exec "$root/scripts/wine-run" --prefix "$prefix" vantric.exe "$winfile" </dev/null) &
 app_pid=$!
 
-# Wait for the window to be mapped, then a little longer for it to paint.
-for _ in $(seq 1 150); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Vantric"'; then break; fi
+# The caption turns into the file's path once the analysis has begun.
+window=
+for _ in $(seq 1 300); do
+  window=$(xwininfo -name "$winfile" 2>/dev/null | awk '/Window id:/ {print $4}') || true
+  [ -n "$window" ] && break
   if ! kill -0 "$app_pid" 2>/dev/null; then
-    echo "screenshot.sh: vantric.exe ended before showing a window" >&2
+    echo "screenshot.sh: vantric.exe ended before showing the analysis" >&2
     exit 1
   fi
   sleep 0.1
 done
+if [ -z "$window" ]; then
+  echo "screenshot.sh: no window showing $winfile; taking the whole screen" >&2
+fi
+# Let the analysis end and the window paint.
 sleep 2
 
-import -window root "$out"
+if [ -n "$window" ]; then
+  import -window "$window" "$out"
+else
+  import -window root "$out"
+fi
 echo "screenshot.sh: wrote $out"

@@ -119,7 +119,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, FrameHasTheFixedLayout) {
-  EXPECT_EQ(WindowText(window_), "Vantric");
+  EXPECT_EQ(WindowText(window_), "Vantric 2000 Beta - [v" VANTRIC_FILE_VERSION "]");
 
   RECT client{};
   ASSERT_TRUE(GetClientRect(window_, &client));
@@ -149,7 +149,8 @@ TEST_F(MainWindowTest, ClientAreaIsButtonFace) {
   UpdateWindow(window_);
   HDC dc = GetDC(window_);
   ASSERT_NE(dc, nullptr);
-  const COLORREF centre = GetPixel(dc, 205, 226);
+  // Between the button bar and the database line: nothing but the form.
+  const COLORREF centre = GetPixel(dc, 205, 406);
   const COLORREF corner = GetPixel(dc, 2, 2);
   ReleaseDC(window_, dc);
 

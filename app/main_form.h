@@ -1,0 +1,165 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/app_info.h"
+#include "sigdb/loaded_database.h"
+#include "ui/application.h"
+#include "ui/control.h"
+#include "ui/handles.h"
+#include "ui/progress_bar.h"
+#include "ui/speed_button.h"
+#include "ui/status_bar.h"
+#include "ui/tooltip.h"
+#include "ui/window.h"
+
+namespace vantric {
+
+inline constexpr int kResultFieldCount = 12;
+// Index of the hand cursor in the application's cursor table.
+inline constexpr int crHand = 12;
+inline constexpr int crDefault = 0;                // never registered: the arrow
+inline constexpr COLORREF kLinkColour = 0xFF0000;  // blue: the value is in blue-green-red order
+inline constexpr COLORREF kPlainColour = 0x000000;
+
+// The result fields in on-screen order.
+enum class ResultField {
+  kFileName,
+  kComments,
+  kVersion,
+  kProduct,
+  kCompany,
+  kLanguage,
+  kCompiler,
+  kCompilerCompany,
+  kCompilerUrl,
+  kProgram,
+  kProgramCompany,
+  kProgramUrl,
+};
+
+// The buttons of the button bar, left to right.
+enum BarButton {
+  kRunButton,
+  kOpenButton,
+  kViewButton,
+  kBiewButton,
+  kOnTopButton,
+  kAboutButton,
+  kBarButtonCount
+};
+
+// The two ways out of the window into the system. Tests put recorders here.
+using MessageBoxFunction =
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>;
+// `parameters` empty means none.
+using ShellExecuteFunction =
+    std::function<void(HWND owner, const std::string& target, const std::string& parameters)>;
+
+MessageBoxFunction SystemMessageBox();
+ShellExecuteFunction SystemShellExecute();
+
+// The main window: loads the databases, takes files from the command line and
+// from drops, and shows what the analysis finds.
+class TMainForm : public ui::Window {
+ public:
+  struct Options {
+    // The program's arguments, without the program itself.
+    std::vector<std::string> arguments;
+    MessageBoxFunction messageBox = SystemMessageBox();
+    ShellExecuteFunction shellExecute = SystemShellExecute();
+  };
+
+  // Creates the window hidden and runs the creation steps.
+  TMainForm(ui::Application& application, Options options);
+  ~TMainForm() override;
+
+  // Runs the show steps, then shows the window.
+  void Show(int showCommand = SW_SHOWNORMAL);
+
+  void AnalyzeFile(const std::string& path);
+  void ClearResults();
+  void ShowAppInfo(const TAppInfo& info);
+  void SetLinkStyle(ResultField field, bool isLink);
+
+  // The seams: every message box and every shell launch of the window.
+  MessageBoxFunction messageBox;
+  ShellExecuteFunction shellExecute;
+
+  // For the tests and for whoever builds on this window.
+  const std::string& CurrentFile() const { return currentFile_; }
+  const LoadedDatabase& CompilerDb() const { return compilerDb_; }
+  const LoadedDatabase& CompressionDb() const { return compressionDb_; }
+  HWND Field(ResultField field) const { return fields_[static_cast<int>(field)].control.handle(); }
+  COLORREF FieldTextColour(ResultField field) const { return fields_[static_cast<int>(field)].textColour; }
+  int FieldCursor(ResultField field) const { return fields_[static_cast<int>(field)].cursor; }
+  HWND HiddenKey() const { return hiddenKey_.handle(); }
+  const ui::StatusBar& StatusBar() const { return statusBar_; }
+  const ui::ProgressBar& ProgressBar() const { return progressBar_; }
+  const ui::Control& DatabaseLabel() const { return databaseLabel_; }
+  ui::SpeedButton& Button(BarButton button) { return *buttons_[button]; }
+  const ui::ToolTip& Hints() const { return hints_; }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  struct ResultFieldControl {
+    ui::Control control;
+    std::unique_ptr<ui::Subclass> subclass;
+    COLORREF textColour = kPlainColour;
+    int cursor = crDefault;
+    bool pressed = false;
+  };
+
+  void CreateControls();
+  void CreateGroup(const char* caption, int top, int height, std::initializer_list<const char*> labels,
+                   ResultField firstField, int fieldWidth);
+  bool HandleResultFieldMessage(ResultField field, UINT message, LPARAM lParam, LRESULT& result);
+
+  // The handlers.
+  void FormCreate();
+  void FormShow();
+  bool FormKeyPreview(const MSG& message);
+  void WMDropFiles(HDROP drop);
+  void ResultFieldEnter();
+  void ResultFieldClick(ResultField field);
+  void SpeedButtonClick(BarButton button);
+
+  bool LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedDatabase& into);
+  void ShowMessage(const std::string& text);
+  void SetStatus(const std::string& text);
+
+  ui::Application& application_;
+  std::vector<std::string> arguments_;
+
+  LoadedDatabase compilerDb_;
+  LoadedDatabase compressionDb_;
+  std::string currentFile_;
+  std::string lastFolder_;
+
+  ui::unique_hfont formFont_;
+  ui::unique_hfont fieldFont_;
+  ui::unique_hfont buttonFont_;
+  ui::unique_hfont labelFont_;
+  std::array<ui::unique_hbitmap, kBarButtonCount> glyphs_;
+
+  std::array<ResultFieldControl, kResultFieldCount> fields_;
+  std::vector<ui::Control> groups_;
+  std::vector<ui::Control> labels_;
+  ui::ProgressBar progressBar_;
+  ui::Control buttonFrame_;
+  std::array<std::unique_ptr<ui::SpeedButton>, kBarButtonCount> buttons_;
+  ui::Control databaseLabel_;
+  ui::StatusBar statusBar_;
+  ui::Control hiddenKey_;
+  ui::ToolTip hints_;
+};
+
+}  // namespace vantric

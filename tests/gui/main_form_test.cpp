@@ -1,0 +1,592 @@
+// The main window created in the test's own process: real windows, real
+// message boxes (caught by a hook), databases written to a temporary folder
+// that is the current directory while the window loads them.
+
+#include "app/main_form.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/io_error.h"
+#include "sigdb/database.h"
+#include "tests/gui/message_box_catcher.h"
+#include "tests/support/temp_dir.h"
+#include "ui/application.h"
+#include "ui/window.h"
+
+namespace vantric {
+namespace {
+
+using testing::MessageBoxCatcher;
+using testing::TempDir;
+
+// Marks that the analysed files carry. The test program holds them as
+// literals too, so it matches them when it analyses itself.
+constexpr char kCompilerMark[] = "vantric-gui-test: compiler mark Q7";
+constexpr char kPackerMark[] = "vantric-gui-test: packer mark Z3";
+constexpr char kPlainCompilerMark[] = "vantric-gui-test: no url mark";
+
+// One application object for the whole run, gone before the process ends.
+std::unique_ptr<ui::Application> application;
+
+class ApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { application = std::make_unique<ui::Application>("Vantric"); }
+  void TearDown() override { application.reset(); }
+};
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+ui::Application& App() { return *application; }
+
+TLangDefinition Record(std::initializer_list<std::string_view> fields) {
+  TLangDefinition record;
+  std::size_t i = 0;
+  for (std::string_view field : fields) record.fields[i++].assign(field);
+  return record;
+}
+
+std::string ExePath() {
+  char buffer[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return buffer;
+}
+
+std::string FieldText(const TMainForm& form, ResultField field) { return ui::WindowText(form.Field(field)); }
+
+std::vector<std::string> AllFields(const TMainForm& form) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < kResultFieldCount; ++i) texts.push_back(FieldText(form, static_cast<ResultField>(i)));
+  return texts;
+}
+
+const std::vector<std::string> kEmptyFields(kResultFieldCount);
+
+struct ShellCall {
+  std::string target;
+  std::string parameters;
+  bool operator==(const ShellCall&) const = default;
+};
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+  }
+  void TearDown() override {
+    form_.reset();
+    App().ProcessMessages();
+    std::filesystem::current_path(previous_);
+  }
+
+  void WriteCompilerDb(const TLangDefinitionArray& records) {
+    dir_.Write(kCompilerDatabaseName, SerializeDatabase(records));
+  }
+  void WriteCompressionDb(const TLangDefinitionArray& records) {
+    dir_.Write(kCompressionDatabaseName, SerializeDatabase(records));
+  }
+  void WriteDatabases() {
+    WriteCompilerDb({Record({"2.5", "2024-01-31"}),
+                     Record({kCompilerMark, "Lang Q", "Compiler Q", "Maker Q", "http://q.example"}),
+                     Record({kPlainCompilerMark, "Lang P", "Compiler P", "Maker P", "-"}),
+                     Record({"never-present-pattern-1", "x", "x", "x", "x"})});
+    WriteCompressionDb({Record({"7.1", "2025-02-03"}),
+                        Record({kPackerMark, "", "Packer Z", "Packer Maker", "https://z.example"})});
+  }
+
+  TMainForm& Create(std::vector<std::string> arguments = {}) {
+    form_ = std::make_unique<TMainForm>(
+        App(), TMainForm::Options{
+                   .arguments = std::move(arguments),
+                   .shellExecute = [this](HWND, const std::string& target, const std::string& parameters) {
+                     shellCalls_.push_back({target, parameters});
+                   }});
+    return *form_;
+  }
+  TMainForm& CreateAndShow(std::vector<std::string> arguments = {}) {
+    Create(std::move(arguments));
+    form_->Show();
+    SetForegroundWindow(form_->handle());
+    App().ProcessMessages();
+    return *form_;
+  }
+
+  std::string Caption() const { return ui::WindowText(form_->handle()); }
+
+  TempDir dir_;
+  std::filesystem::path previous_;
+  MessageBoxCatcher boxes_;
+  std::vector<ShellCall> shellCalls_;
+  std::unique_ptr<TMainForm> form_;
+};
+
+const std::string kVersionedCaption = "Vantric 2000 Beta - [v" VANTRIC_FILE_VERSION "]";
+
+TEST_F(MainFormTest, StartsWithBothDatabases) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+
+  EXPECT_TRUE(boxes_.boxes().empty());
+  EXPECT_EQ(form.StatusBar().SimpleText(), "3 compiler and 1 compression pattern loaded");
+  EXPECT_EQ(Caption(), kVersionedCaption);
+  EXPECT_EQ(form.DatabaseLabel().Text(), "Database Version 7.1 - Last update on 2025-02-03");
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_EQ(form.CurrentFile(), "");
+  EXPECT_FALSE(form.ProgressBar().Visible());
+  EXPECT_FALSE(form.Button(kBiewButton).Visible());
+  EXPECT_TRUE(form.Button(kRunButton).Visible());
+  EXPECT_TRUE(IsWindowVisible(form.handle()));
+  EXPECT_EQ(App().Cursor(crHand), LoadCursorA(GetModuleHandleA(nullptr), "HANDCUR"));
+  EXPECT_NE(App().Cursor(crHand), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+  EXPECT_EQ(App().ProcessMessages(), std::nullopt) << "nothing asked the program to end";
+}
+
+// Positions in client pixels, as the window's layout table has them.
+TEST_F(MainFormTest, LaysOutEveryControl) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const auto bounds = [&](HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, form.handle(), reinterpret_cast<POINT*>(&rect), 2);
+    return std::vector<long>{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  };
+  RECT client{};
+  GetClientRect(form.handle(), &client);
+  EXPECT_EQ(client.right, 410);
+  EXPECT_EQ(client.bottom, 452);
+
+  const int fieldTops[kResultFieldCount] = {23, 45, 67, 89, 111, 167, 189, 211, 233, 286, 308, 330};
+  for (int i = 0; i < kResultFieldCount; ++i) {
+    SCOPED_TRACE(i);
+    const HWND field = form.Field(static_cast<ResultField>(i));
+    EXPECT_EQ(bounds(field), (std::vector<long>{77, fieldTops[i], i >= 9 ? 314 : 315, 20}));
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(field, GWL_STYLE));
+    EXPECT_TRUE(style & ES_READONLY);
+    EXPECT_FALSE(style & WS_TABSTOP);
+    EXPECT_FALSE(style & ES_MULTILINE);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_STREQ(font.lfFaceName, "Courier New");
+  }
+  const int left[kBarButtonCount] = {8, 74, 141, 207, 274, 340};
+  for (int i = 0; i < kBarButtonCount; ++i) {
+    EXPECT_EQ(bounds(form.Button(static_cast<BarButton>(i)).handle()),
+              (std::vector<long>{left[i], 379, 62, 21}));
+  }
+  EXPECT_EQ(bounds(form.ProgressBar().handle()), (std::vector<long>{7, 362, 396, 13}));
+  EXPECT_EQ(bounds(form.DatabaseLabel().handle()), (std::vector<long>{8, 413, 393, 13}));
+  EXPECT_EQ(bounds(form.StatusBar().handle()), (std::vector<long>{0, 433, 410, 19}));
+  EXPECT_EQ(bounds(form.HiddenKey()), (std::vector<long>{271, 468, 75, 25}));
+
+  EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Button(kRunButton).handle()), "Execute current file");
+  EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Button(kOnTopButton).handle()), "Always on top");
+  EXPECT_EQ(form.Button(kOnTopButton).Caption(), "On&Top");
+}
+
+TEST_F(MainFormTest, MissingCompilerDatabaseEndsTheProgram) {
+  WriteCompressionDb({Record({"7.1", "2025-02-03"})});
+  TMainForm& form = CreateAndShow();
+
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "File not found : vantric.vnt");
+  EXPECT_EQ(boxes_.boxes()[0].caption, "Vantric");
+  // The rest of creation is skipped, compression.vnt is never read, and the
+  // window is still shown.
+  EXPECT_EQ(form.CompressionDb().count, 0);
+  EXPECT_EQ(form.DatabaseLabel().Text(), "");
+  EXPECT_EQ(form.StatusBar().SimpleText(), "");
+  EXPECT_EQ(Caption(), "Vantric");
+  EXPECT_TRUE(IsWindowVisible(form.handle()));
+}
+
+TEST_F(MainFormTest, MissingDatabasePostsQuitCode18) {
+  WriteDatabases();
+  std::filesystem::remove(dir_.File(kCompressionDatabaseName));
+  Create({ExePath()});
+  // The quit request waits in the queue, so the loop ends as soon as it runs.
+  EXPECT_EQ(App().ProcessMessages(), std::optional<int>(kMissingDatabaseQuitCode));
+  EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"File not found : compression.vnt"});
+  EXPECT_EQ(form_->CompilerDb().count, 4);
+  EXPECT_EQ(AllFields(*form_), kEmptyFields) << "the command-line file is not analysed";
+}
+
+TEST_F(MainFormTest, UnreadableDatabaseGoesToTheErrorDisplay) {
+  WriteDatabases();
+  // Held open without sharing: opening it fails with a sharing violation.
+  const HANDLE lock = CreateFileA(dir_.File(kCompilerDatabaseName).c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  TMainForm& form = CreateAndShow();
+  CloseHandle(lock);
+
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, ui::WithFinalPeriod(IoErrorText(kErrorSharingViolation)));
+  EXPECT_EQ(boxes_.boxes()[0].caption, "Vantric");
+  EXPECT_TRUE(boxes_.boxes()[0].errorIcon);
+  EXPECT_EQ(Caption(), "Vantric");
+  EXPECT_EQ(form.StatusBar().SimpleText(), "");
+  EXPECT_TRUE(IsWindowVisible(form.handle()));
+  EXPECT_EQ(App().ProcessMessages(), std::nullopt) << "an I/O error does not end the program";
+}
+
+TEST_F(MainFormTest, ReadOnlyDatabasesLoadAndAMissingHeaderLeavesTheLabelEmpty) {
+  WriteCompilerDb({Record({"1", "d"}), Record({"abc", "L", "C", "M", "U"})});
+  WriteCompressionDb({});
+  ASSERT_TRUE(SetFileAttributesA(dir_.File(kCompilerDatabaseName).c_str(), FILE_ATTRIBUTE_READONLY));
+  TMainForm& form = CreateAndShow();
+  SetFileAttributesA(dir_.File(kCompilerDatabaseName).c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  EXPECT_TRUE(boxes_.boxes().empty());
+  EXPECT_EQ(form.StatusBar().SimpleText(), "1 compiler and 0 compression pattern loaded");
+  EXPECT_EQ(form.DatabaseLabel().Text(), "");
+}
+
+TEST_F(MainFormTest, CommandLineFileIsAnalysedBeforeTheWindowShows) {
+  WriteDatabases();
+  const std::string file = dir_.Write("packed.bin", std::string("0123456789 ") + kPackerMark + " tail");
+  TMainForm& form = Create({file, dir_.Write("second.bin", std::string(kCompilerMark) + "----------")});
+
+  EXPECT_FALSE(IsWindowVisible(form.handle()));
+  EXPECT_EQ(Caption(), file);
+  EXPECT_EQ(FieldText(form, ResultField::kFileName), "packed.bin");
+  EXPECT_EQ(FieldText(form, ResultField::kProgram), "Packer Z");
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "-") << "the second argument is ignored";
+  EXPECT_EQ(form.CurrentFile(), file);
+  EXPECT_EQ(form.StatusBar().SimpleText(), "");
+
+  form.Button(kRunButton).Click();
+  EXPECT_EQ(shellCalls_, (std::vector<ShellCall>{{file, ""}})) << "Run acts on the file on screen";
+}
+
+TEST_F(MainFormTest, CommandLineNamingNoFileKeepsTheVersionedCaption) {
+  WriteDatabases();
+  TMainForm& form = Create({dir_.File("absent.exe")});
+  EXPECT_EQ(Caption(), kVersionedCaption);
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_TRUE(boxes_.boxes().empty());
+}
+
+TEST_F(MainFormTest, FillsTheFieldsInScreenOrderAndStylesLinks) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const std::string self = ExePath();
+  form.AnalyzeFile(self);
+
+  const std::string name = self.substr(self.find_last_of('\\') + 1);
+  EXPECT_EQ(AllFields(form),
+            (std::vector<std::string>{name, "Tells how a Windows program was built", VANTRIC_FILE_VERSION,
+                                      "Vantric", "The Vantric developers", "Lang Q", "Compiler Q", "Maker Q",
+                                      "http://q.example", "Packer Z", "Packer Maker", "https://z.example"}));
+  EXPECT_EQ(Caption(), self);
+  EXPECT_TRUE(boxes_.boxes().empty());
+
+  for (ResultField url : {ResultField::kCompilerUrl, ResultField::kProgramUrl}) {
+    EXPECT_EQ(form.FieldTextColour(url), 0xFF0000u);
+    EXPECT_EQ(form.FieldCursor(url), crHand);
+  }
+  EXPECT_EQ(form.FieldTextColour(ResultField::kCompiler), 0u);
+
+  // What the window really draws with: the colours handed to the edit control
+  // and the cursor it shows.
+  const HWND url = form.Field(ResultField::kCompilerUrl);
+  const ui::unique_hdc dc(CreateCompatibleDC(nullptr));
+  SendMessageA(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+               reinterpret_cast<LPARAM>(url));
+  EXPECT_EQ(GetTextColor(dc.get()), 0xFF0000u);
+  EXPECT_EQ(GetBkColor(dc.get()), GetSysColor(COLOR_SCROLLBAR));
+  SendMessageA(url, WM_SETCURSOR, reinterpret_cast<WPARAM>(url), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), App().Cursor(crHand));
+
+  // A link opens on a click; a plain field does nothing.
+  SendMessageA(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  const HWND compiler = form.Field(ResultField::kCompiler);
+  SendMessageA(compiler, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(compiler, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(shellCalls_, (std::vector<ShellCall>{{"http://q.example", ""}}));
+
+  // An analysis that stops early empties the fields but keeps the styling,
+  // and the empty link does nothing.
+  form.AnalyzeFile(dir_.File("absent.exe"));
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_EQ(form.FieldTextColour(ResultField::kCompilerUrl), 0xFF0000u);
+  SendMessageA(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(shellCalls_.size(), 1u);
+
+  // A second analysis replaces every field and puts plain style back.
+  const std::string plain = dir_.Write("plain.bin", std::string("..........") + kPlainCompilerMark);
+  form.AnalyzeFile(plain);
+  EXPECT_EQ(AllFields(form), (std::vector<std::string>{"plain.bin", "-", "-", "-", "-", "Lang P",
+                                                       "Compiler P", "Maker P", "-", "-", "-", "-"}));
+  for (ResultField field : {ResultField::kCompilerUrl, ResultField::kProgramUrl}) {
+    EXPECT_EQ(form.FieldTextColour(field), 0u);
+    EXPECT_EQ(form.FieldCursor(field), crDefault);
+  }
+  SendMessageA(form.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
+               reinterpret_cast<LPARAM>(url));
+  EXPECT_EQ(GetTextColor(dc.get()), 0u);
+  SendMessageA(url, WM_SETCURSOR, reinterpret_cast<WPARAM>(url), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+TEST_F(MainFormTest, FilesThatStopTheAnalysisEarly) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  form.AnalyzeFile(ExePath());
+  ASSERT_NE(AllFields(form), kEmptyFields);
+
+  // Under 10 bytes: caption set, nothing shown, no message.
+  const std::string nine = dir_.Write("nine.bin", "123456789");
+  form.AnalyzeFile(nine);
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_EQ(Caption(), nine);
+  EXPECT_TRUE(boxes_.boxes().empty());
+
+  // 10 bytes are analysed.
+  const std::string ten = dir_.Write("ten.bin", "0123456789");
+  form.AnalyzeFile(ten);
+  EXPECT_EQ(AllFields(form),
+            (std::vector<std::string>{"ten.bin", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-", "-"}));
+
+  // No such file, or a folder: fields emptied, caption untouched.
+  form.AnalyzeFile(dir_.File("absent.bin"));
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_EQ(Caption(), ten);
+  form.AnalyzeFile(dir_.path().string());
+  EXPECT_EQ(Caption(), ten);
+  EXPECT_TRUE(boxes_.boxes().empty());
+
+  // A file that cannot be opened.
+  const std::string locked = dir_.Write("locked.bin", "0123456789abcdef");
+  const HANDLE lock = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  form.AnalyzeFile(locked);
+  CloseHandle(lock);
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "Could not open file");
+  EXPECT_EQ(boxes_.boxes()[0].caption, "Vantric");
+  EXPECT_FALSE(boxes_.boxes()[0].errorIcon);
+  EXPECT_EQ(Caption(), locked);
+  EXPECT_EQ(AllFields(form), kEmptyFields);
+}
+
+// Records what the progress bar is told, and whether it is on screen then.
+struct BarRecord {
+  std::vector<int> positions;
+  std::vector<bool> visible;
+};
+
+TEST_F(MainFormTest, ProgressBarRunsOverTheCompilerPatterns) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  BarRecord record;
+  ui::Subclass spy(form.ProgressBar().handle(), [&](HWND bar, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == PBM_SETPOS) {
+      record.positions.push_back(static_cast<int>(wParam));
+      record.visible.push_back(IsWindowVisible(bar) != FALSE);
+    }
+    return false;
+  });
+  form.AnalyzeFile(ExePath());
+
+  ASSERT_FALSE(record.positions.empty());
+  EXPECT_EQ(record.positions.front(), 1);
+  EXPECT_EQ(record.positions.back(), 3);
+  // Set to 1 just before it shows, then on screen up to the final position.
+  EXPECT_EQ(std::vector<bool>(record.visible.begin() + 1, record.visible.end()),
+            std::vector<bool>(record.visible.size() - 1, true));
+  EXPECT_FALSE(form.ProgressBar().Visible());
+  EXPECT_EQ(form.ProgressBar().Minimum(), 1);
+  EXPECT_EQ(form.ProgressBar().Maximum(), 3);
+  EXPECT_EQ(form.StatusBar().SimpleText(), "");
+}
+
+TEST_F(MainFormTest, CompilerDatabaseWithoutSignaturesShowsNoBar) {
+  WriteCompilerDb({Record({"1", "d"})});
+  WriteCompressionDb({Record({"7.1", "2025-02-03"}),
+                      Record({kPackerMark, "", "Packer Z", "Packer Maker", "https://z.example"})});
+  TMainForm& form = CreateAndShow();
+  int setPositions = 0;
+  ui::Subclass spy(form.ProgressBar().handle(), [&](HWND, UINT message, WPARAM, LPARAM, LRESULT&) {
+    if (message == PBM_SETPOS || message == PBM_SETRANGE32) ++setPositions;
+    return false;
+  });
+  form.AnalyzeFile(dir_.Write("packed.bin", std::string("0123456789 ") + kPackerMark));
+  EXPECT_EQ(setPositions, 0);
+  EXPECT_FALSE(form.ProgressBar().Visible());
+  EXPECT_TRUE(boxes_.boxes().empty());
+  EXPECT_EQ(FieldText(form, ResultField::kProgram), "Packer Z");
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "-");
+}
+
+// A drop as the shell hands it over: a DROPFILES block with the paths.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& path : paths) list += path + '\0';
+  list += '\0';
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+TEST_F(MainFormTest, DropAnalysesTheFirstFileOnly) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  EXPECT_TRUE(GetWindowLongPtrA(form.handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  const std::string first = dir_.Write("first.bin", std::string("0123456789") + kCompilerMark);
+  const std::string second = dir_.Write("second.bin", std::string("0123456789") + kPackerMark);
+  SendMessageA(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, second, ExePath()})),
+               0);
+
+  EXPECT_EQ(FieldText(form, ResultField::kFileName), "first.bin");
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+  EXPECT_EQ(FieldText(form, ResultField::kProgram), "-");
+  EXPECT_EQ(form.CurrentFile(), first);
+  EXPECT_EQ(Caption(), first);
+
+  form.Button(kViewButton).Click();
+  form.Button(kBiewButton).Click();
+  EXPECT_EQ(shellCalls_, (std::vector<ShellCall>{{"notepad.exe", first},
+                                                 {"D:\\PROGRAMS\\BIEW501\\BIEW.EXE", "\"" + first + "\""}}));
+}
+
+TEST_F(MainFormTest, LongDroppedPathIsTakenWhole) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  // Longer than 254 characters, still within what the file system allows.
+  std::string folder = dir_.path().string();
+  while (folder.size() < 200) folder += "\\folder-with-a-long-name";
+  std::filesystem::create_directories(folder);
+  std::string name = std::string(258 - folder.size() - 1 - 4, 'n') + ".bin";
+  const std::string path = folder + "\\" + name;
+  ASSERT_EQ(path.size(), 258u);
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "0123456789" << kCompilerMark;
+  }
+  SendMessageA(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})), 0);
+  EXPECT_EQ(form.CurrentFile(), path);
+  EXPECT_EQ(FieldText(form, ResultField::kFileName), name);
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+}
+
+// Keys as the thread sees them: modifier state set, the key posted to the
+// focused control and pumped through the application's loop.
+class KeyTest : public MainFormTest {
+ protected:
+  void Press(std::initializer_list<int> modifiers, int key) {
+    BYTE state[256] = {};
+    for (int modifier : modifiers) state[modifier] = 0x80;
+    SetKeyboardState(state);
+    const HWND focus = GetFocus();
+    PostMessageA(focus ? focus : form_->handle(), WM_KEYDOWN, key, 1);
+    App().ProcessMessages();
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+  }
+};
+
+TEST_F(KeyTest, CtrlShiftEnterTogglesBiewAndStillReachesTheFocus) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  ASSERT_EQ(GetFocus(), form.HiddenKey());
+  int returnsSeen = 0;
+  ui::Subclass spy(form.HiddenKey(), [&](HWND, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) ++returnsSeen;
+    return false;
+  });
+  ui::SpeedButton& biew = form.Button(kBiewButton);
+
+  Press({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+  EXPECT_TRUE(biew.Visible());
+  Press({VK_CONTROL, VK_SHIFT}, VK_RETURN);
+  EXPECT_FALSE(biew.Visible());
+  Press({VK_CONTROL, VK_MENU, VK_SHIFT}, VK_RETURN);
+  EXPECT_TRUE(biew.Visible());
+  Press({}, VK_RETURN);
+  Press({VK_CONTROL}, VK_RETURN);
+  Press({VK_SHIFT}, VK_RETURN);
+  EXPECT_TRUE(biew.Visible());
+  EXPECT_EQ(returnsSeen, 6);
+}
+
+TEST_F(MainFormTest, ResultFieldsNeverKeepTheFocus) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  form.AnalyzeFile(ExePath());
+  const HWND field = form.Field(ResultField::kComments);
+  SetFocus(field);
+  EXPECT_EQ(GetFocus(), form.HiddenKey());
+
+  // A real click, through the input queue.
+  RECT rect{};
+  GetWindowRect(field, &rect);
+  SetCursorPos(rect.left + 10, rect.top + 8);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+  for (int i = 0; i < 20; ++i) {
+    App().ProcessMessages();
+    Sleep(10);
+  }
+  EXPECT_EQ(GetFocus(), form.HiddenKey());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(MainFormTest, OnTopIsAToggle) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const auto topmost = [](HWND window) {
+    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  };
+  form.Button(kOnTopButton).Click();
+  EXPECT_TRUE(form.Button(kOnTopButton).Down());
+  const bool wasTopmost = topmost(form.handle());
+  form.Button(kOnTopButton).Click();
+  EXPECT_FALSE(form.Button(kOnTopButton).Down());
+  EXPECT_FALSE(topmost(form.handle()));
+  EXPECT_TRUE(GetWindowLongPtrA(form.handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+  form.Button(kRunButton).Click();  // no current file yet
+  EXPECT_TRUE(shellCalls_.empty());
+
+  // Some window systems (Wine without a window manager among them) keep no
+  // stay-on-top order at all; there the pressed state is all there is to see.
+  const ui::unique_hwnd probe(CreateWindowExA(0, "STATIC", "probe", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20,
+                                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+  SetWindowPos(probe.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!topmost(probe.get())) GTEST_SKIP() << "this display has no stay-on-top windows";
+  EXPECT_TRUE(wasTopmost);
+}
+
+TEST(ExceptionDisplay, AddsAFinalPeriodAfterCharactersThatSortAfterIt) {
+  EXPECT_EQ(ui::WithFinalPeriod("Access denied"), "Access denied.");
+  EXPECT_EQ(ui::WithFinalPeriod("Error 5"), "Error 5.");
+  EXPECT_EQ(ui::WithFinalPeriod("Done."), "Done.");
+  EXPECT_EQ(ui::WithFinalPeriod("Why?"), "Why?.");  // '?' sorts after '.'
+  EXPECT_EQ(ui::WithFinalPeriod("Stop!"), "Stop!");
+  EXPECT_EQ(ui::WithFinalPeriod("(a, b)"), "(a, b)");
+  EXPECT_EQ(ui::WithFinalPeriod("Fehler \xE4"), "Fehler \xE4.");
+  EXPECT_EQ(ui::WithFinalPeriod(""), "");
+}
+
+}  // namespace
+}  // namespace vantric

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace vantric::ui {
+
+// The error text as the default exception display shows it: a final "." is
+// added when the text ends in a character that sorts after ".".
+std::string WithFinalPeriod(std::string text);
+
+// Sees a keyboard message of one top-level window before it is translated and
+// dispatched. Returning true swallows it.
+using KeyPreview = std::function<bool(const MSG&)>;
+
+// The one application object of the process: COM on the main thread, the
+// title every message box carries, the main loop with its key preview, the
+// table of cursors by index, and the display of exceptions that escape a
+// message handler.
+class Application {
+ public:
+  explicit Application(std::string title);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The living application object; there is at most one.
+  static Application* Current();
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string title) { title_ = std::move(title); }
+  HINSTANCE Instance() const { return instance_; }
+
+  // Destroying this window ends the main loop with code 0.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+  HWND MainWindow() const { return mainWindow_; }
+  void MainWindowDestroyed(HWND window);
+
+  // Runs until WM_QUIT and returns its code.
+  int Run();
+  // Handles everything that is waiting and returns; the quit code when a
+  // WM_QUIT came by (it is consumed).
+  std::optional<int> ProcessMessages();
+
+  void SetKeyPreview(HWND topLevel, KeyPreview preview);
+  void RemoveKeyPreview(HWND topLevel);
+
+  // Cursors by index; an index that was never registered gives the arrow.
+  void SetCursor(int index, HCURSOR cursor);
+  HCURSOR Cursor(int index) const;
+
+  // Call inside a catch block: shows the exception being handled.
+  void HandleException() noexcept;
+  void ShowException(const std::string& text) const;
+
+ private:
+  // False when the message was swallowed by a preview.
+  bool Preview(const MSG& message) const;
+  void Dispatch(MSG& message) const;
+
+  std::string title_;
+  HINSTANCE instance_;
+  bool comInitialised_ = false;
+  HWND mainWindow_ = nullptr;
+  std::map<HWND, KeyPreview> previews_;
+  std::map<int, HCURSOR> cursors_;
+};
+
+}  // namespace vantric::ui
