@@ -38,14 +38,14 @@ constexpr int kButtonHeight = 21;
 
 constexpr char kBiewProgram[] = "D:\\PROGRAMS\\BIEW501\\BIEW.EXE";
 
-struct ButtonSpec {
+struct ButtonLayout {
   const char* caption;
   const char* hint;
   const char* glyph;
   int left;
   bool toggle;
 };
-constexpr ButtonSpec kButtons[kBarButtonCount] = {
+constexpr ButtonLayout kButtons[kBarButtonCount] = {
     {"&Run", "Execute current file", "GLYPH_RUN", 8, false},
     {"&Open", "Browse for a new file", "GLYPH_OPEN", 74, false},
     {"&View", "View current file in notepad", "GLYPH_VIEW", 141, false},
@@ -165,19 +165,19 @@ void TMainForm::CreateControls() {
 
   hints_.Create();
   for (int i = 0; i < kBarButtonCount; ++i) {
-    const ButtonSpec& spec = kButtons[i];
+    const ButtonLayout& layout = kButtons[i];
     glyphs_[i].reset(static_cast<HBITMAP>(
-        LoadImageA(application_.Instance(), spec.glyph, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        LoadImageA(application_.Instance(), layout.glyph, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     auto button = std::make_unique<ui::SpeedButton>();
     button->Create(handle(),
-                   {.caption = spec.caption,
+                   {.caption = layout.caption,
                     .glyph = glyphs_[i].get(),
                     .font = buttonFont_.get(),
-                    .toggle = spec.toggle},
-                   spec.left, kButtonTop, kButtonWidth, kButtonHeight);
+                    .toggle = layout.toggle},
+                   layout.left, kButtonTop, kButtonWidth, kButtonHeight);
     const auto which = static_cast<BarButton>(i);
     button->OnClick = [this, which] { SpeedButtonClick(which); };
-    hints_.AddTool(handle(), button->handle(), spec.hint);
+    hints_.AddTool(handle(), button->handle(), layout.hint);
     buttons_[i] = std::move(button);
   }
   buttons_[kBiewButton]->Show(false);
