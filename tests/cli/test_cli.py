@@ -141,6 +141,16 @@ class CliTest(unittest.TestCase):
         status, objects, err = self.json_lines("-r", loop)
         self.assertEqual([os.path.basename(o["path"]) for o in objects], ["f.bin"])
 
+    @unittest.skipIf(not hasattr(os, "mkfifo"), "needs named pipes")
+    def test_named_pipe_does_not_hang(self):
+        if EMULATOR:
+            self.skipTest("Wine has no named pipes in the file system")
+        pipe = os.path.join(self.dir, "pipe")
+        if not os.path.exists(pipe):
+            os.mkfifo(pipe)
+        status, objects, err = self.json_lines(pipe)  # run() times out rather than hang
+        self.assertEqual([o["status"] for o in objects], ["too-small"])
+
     def test_parallel_output_equals_serial(self):
         args = ["-r", self.files, self.both, self.plain, self.both]
         serial = run("--json", *self.db_args, "-j", "1", *args)
