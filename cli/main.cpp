@@ -182,7 +182,12 @@ Report AnalyseOne(const std::string& path, const Options& options, const LoadedD
   if (std::filesystem::is_directory(path, ignored)) {
     result = {AnalysisStatus::kNotFound, "is a folder (use -r to analyse the files in it)", {}};
   } else {
-    result = AnalyzeFile(path, compilers, compressions);
+    // One file's trouble must not end the run (nor a worker thread).
+    try {
+      result = AnalyzeFile(path, compilers, compressions);
+    } catch (const std::exception& error) {
+      result = {AnalysisStatus::kIoError, error.what(), {}};
+    }
   }
   Report report;
   report.analysed = result.status == AnalysisStatus::kOk;
