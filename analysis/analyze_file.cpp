@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -16,8 +15,6 @@ namespace vantric {
 namespace {
 
 constexpr const char* kNoValue = "-";
-// Above this, mapping the file beats copying it into memory.
-constexpr std::uint64_t kMapFrom = std::uint64_t{256} << 20;
 // The largest file this build can hold in one buffer. A 32-bit build keeps to
 // a signed 32-bit count.
 constexpr std::uint64_t kLargestFile = sizeof(void*) >= 8
@@ -40,24 +37,6 @@ void ReadVersionStrings(const std::string& path, TAppInfo& info) {
   info.companyName = version.CompanyName();
   info.fileVersion = version.FileVersion();
 }
-
-// The file's bytes, copied into memory or mapped.
-class FileBytes {
- public:
-  FileBytes(ReadOnlyFile& file, std::uint64_t size) {
-    if (size >= kMapFrom) {
-      mapped_.emplace(file.Map(static_cast<std::size_t>(size)));
-      return;
-    }
-    copy_.resize(static_cast<std::size_t>(size));
-    if (file.Read(copy_.data(), copy_.size()) != copy_.size()) throw IoError(kErrorReadBeyondEnd);
-  }
-  std::span<const std::uint8_t> bytes() const { return mapped_ ? mapped_->bytes() : std::span(copy_); }
-
- private:
-  std::vector<std::uint8_t> copy_;
-  std::optional<MappedBytes> mapped_;
-};
 
 AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
 
@@ -85,14 +64,16 @@ AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compil
     return Failure(AnalysisStatus::kOpenFailed, "Could not open file");
   }
 
-  std::optional<FileBytes> contents;
+  // The whole file in memory. Not mapped: a mapped file that another program
+  // cuts short while we scan it takes the whole process down.
+  std::vector<std::uint8_t> contents;
   try {
     const std::uint64_t size = file->Size();
     if (size < kSmallestAnalysedFile) return Failure(AnalysisStatus::kTooSmall, "File too small");
     if (size > kLargestFile) return Failure(AnalysisStatus::kTooLarge, "File too large");
     if (observer.status) observer.status("Loading...");
-    contents.emplace(*file, size);
-    // Everything needed is in memory (or mapped, which outlives the handle).
+    contents.resize(static_cast<std::size_t>(size));
+    if (file->Read(contents.data(), contents.size()) != contents.size()) throw IoError(kErrorReadBeyondEnd);
     file->Close();
   } catch (const IoError& error) {
     return Failure(AnalysisStatus::kIoError, error.what());
@@ -100,7 +81,7 @@ AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compil
     return Failure(AnalysisStatus::kTooLarge, "File too large");
   }
 
-  const std::span<const std::uint8_t> bytes = contents->bytes();
+  const std::span<const std::uint8_t> bytes(contents);
   if (observer.status) observer.status("Scanning patterns...");
   ScanCompression(compressions.records, compressions.index, bytes, info.program, info.programCompany,
                   info.programUrl);

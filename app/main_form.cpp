@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <cctype>
 #include <cstdio>
@@ -326,17 +327,27 @@ bool TMainForm::HandleResultFieldMessage(ResultField field, UINT message, LPARAM
       return true;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      // Capture, so that the release is seen wherever it happens.
       control.pressed = true;
+      SetCapture(control.control.handle());
       ResultFieldEnter();
       result = 0;
       return true;
     case WM_LBUTTONUP:
       if (control.pressed) {
         control.pressed = false;
-        ResultFieldClick(field);
+        ReleaseCapture();
+        // A click is a press and a release both on the field.
+        RECT client;
+        GetClientRect(control.control.handle(), &client);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (PtInRect(&client, at)) ResultFieldClick(field);
       }
       result = 0;
       return true;
+    case WM_CAPTURECHANGED:
+      control.pressed = false;
+      return false;
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) return false;
       ::SetCursor(application_.Cursor(control.cursor));

@@ -138,7 +138,7 @@ std::optional<LoadedDatabase> LoadOrReport(const std::optional<std::string>& giv
   }
   try {
     return LoadedDatabase::Load(*path, kind);
-  } catch (const IoError& error) {
+  } catch (const std::exception& error) {  // IoError, or no memory for an absurd file
     std::cerr << "vantric-cli: " << *path << ": " << error.what() << "\n";
     return std::nullopt;
   }
@@ -148,8 +148,13 @@ std::optional<LoadedDatabase> LoadOrReport(const std::optional<std::string>& giv
 class ProgressLine {
  public:
   explicit ProgressLine(std::size_t total) : total_(total), enabled_(total > 1 && isatty(fileno(stderr))) {}
-  ~ProgressLine() {
-    if (shown_) std::fprintf(stderr, "\r%*s\r", 40, "");
+  ~ProgressLine() { Clear(); }
+  // Takes the line away before other output goes to the terminal.
+  void Clear() {
+    if (!shown_) return;
+    std::fprintf(stderr, "\r%*s\r", 40, "");
+    std::fflush(stderr);
+    shown_ = false;
   }
   void Done(std::size_t done) {
     if (!enabled_) return;
@@ -247,6 +252,7 @@ int Run(int argc, char** argv) {
     } else {
       report = AnalyseOne(files[i], options, *compilers, *compressions);
     }
+    progress.Clear();
     std::cout << report.out << std::flush;
     std::cerr << report.err;
     allAnalysed = allAnalysed && report.analysed;

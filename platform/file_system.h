@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 
 namespace vantric {
@@ -20,22 +19,6 @@ std::string ProgramDirectory();
 // The separator this platform puts between a folder and a name.
 char PathSeparator();
 
-// A read-only memory mapping of a file's first bytes; unmapped when it goes.
-class MappedBytes {
- public:
-  MappedBytes(const void* address, std::size_t size);
-  ~MappedBytes();
-  MappedBytes(MappedBytes&& other) noexcept;
-  MappedBytes& operator=(MappedBytes&&) = delete;
-  MappedBytes(const MappedBytes&) = delete;
-
-  std::span<const std::uint8_t> bytes() const { return {static_cast<const std::uint8_t*>(address_), size_}; }
-
- private:
-  const void* address_;
-  std::size_t size_;
-};
-
 // A file opened for reading only (others may read and write it meanwhile).
 // Every failure throws IoError with the platform's error code.
 class ReadOnlyFile {
@@ -48,8 +31,6 @@ class ReadOnlyFile {
   std::uint64_t Size() const;
   // Reads up to `count` bytes; returns fewer only at the end of the file.
   std::size_t Read(void* buffer, std::size_t count);
-  // Maps the first `size` bytes (at least 1) read-only.
-  MappedBytes Map(std::size_t size) const;
   // Closes now, reporting a failure; the destructor closes silently otherwise.
   void Close();
 

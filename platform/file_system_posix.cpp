@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +24,10 @@ int TranslateErrno(int error) {
     case EPERM:
     case EROFS:
     case EISDIR: return kErrorAccessDenied;
-    default: return error;
+    case EIO: return kErrorReadFault;
+    // The rest keep their number, moved out of the range of the codes above
+    // so that EINTR (4) never reads as "Too many open files".
+    default: return kPosixErrorBase + error;
   }
 }
 
@@ -87,20 +89,6 @@ std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
     done += static_cast<std::size_t>(got);
   }
   return done;
-}
-
-MappedBytes ReadOnlyFile::Map(std::size_t size) const {
-  void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, handle_->fd, 0);
-  if (address == MAP_FAILED) ThrowLastError();
-  return MappedBytes(address, size);
-}
-
-MappedBytes::MappedBytes(const void* address, std::size_t size) : address_(address), size_(size) {}
-MappedBytes::MappedBytes(MappedBytes&& other) noexcept : address_(other.address_), size_(other.size_) {
-  other.address_ = nullptr;
-}
-MappedBytes::~MappedBytes() {
-  if (address_) ::munmap(const_cast<void*>(address_), size_);
 }
 
 void ReadOnlyFile::Close() {

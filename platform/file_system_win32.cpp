@@ -65,24 +65,6 @@ std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
   return done;
 }
 
-MappedBytes ReadOnlyFile::Map(std::size_t size) const {
-  HANDLE mapping = CreateFileMappingA(handle_->file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (!mapping) ThrowLastError();
-  const void* address = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
-  const DWORD error = GetLastError();
-  CloseHandle(mapping);  // the view keeps the mapping alive
-  if (!address) throw IoError(static_cast<int>(error));
-  return MappedBytes(address, size);
-}
-
-MappedBytes::MappedBytes(const void* address, std::size_t size) : address_(address), size_(size) {}
-MappedBytes::MappedBytes(MappedBytes&& other) noexcept : address_(other.address_), size_(other.size_) {
-  other.address_ = nullptr;
-}
-MappedBytes::~MappedBytes() {
-  if (address_) UnmapViewOfFile(address_);
-}
-
 void ReadOnlyFile::Close() {
   HANDLE file = handle_->file;
   handle_->file = INVALID_HANDLE_VALUE;

@@ -6,12 +6,14 @@
 namespace vantric {
 
 // Error codes in the numbering the user sees (the Windows/DOS one). POSIX
-// builds translate errno into it where a counterpart exists.
+// builds translate errno into it where a counterpart exists, and show any
+// other errno as kPosixErrorBase + errno.
 inline constexpr int kErrorFileNotFound = 2;
 inline constexpr int kErrorInvalidFilename = 3;
 inline constexpr int kErrorTooManyOpenFiles = 4;
 inline constexpr int kErrorAccessDenied = 5;
-inline constexpr int kErrorSharingViolation = 32;
+inline constexpr int kErrorReadFault = 30;
+inline constexpr int kPosixErrorBase = 10000;
 inline constexpr int kErrorReadBeyondEnd = 100;
 
 // The user-facing text for an I/O error code, without a final period: the

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 #include <type_traits>
 
 #include "platform/file_system.h"
@@ -46,6 +48,10 @@ std::optional<std::string> LocateDatabase(const std::string& fileName) {
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count) {
   ReadOnlyFile file(fileName);
   const std::uint64_t records = file.Size() / kRecordSize;
+  // The count is an int; a file this large is no database anyway.
+  if (records > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+    throw std::length_error("Database too large");
+  }
   database.assign(static_cast<std::size_t>(records), TLangDefinition{});
   count = static_cast<int>(records);
 

@@ -184,6 +184,17 @@ TEST(Lint, DatabaseFileProblems) {
   EXPECT_EQ(problems[1], "r2: limit \"soon\" is not a number, so the whole file is searched");
 }
 
+TEST(Lint, DamageThatLoadingHides) {
+  std::string image = SerializeDatabase(TLangDefinitionArray(2));
+  image[kRecordSize + 81] = static_cast<char>(200);  // record 1, field 1
+  EXPECT_TRUE(CheckDatabaseImage(image, "d.vnt").size() == 1);
+  auto problems = Messages(CheckDatabaseImage(image + "xyz", "d.vnt"));
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0], "d.vnt: record 1: field 1 claims 200 characters; a field holds at most 80");
+  EXPECT_EQ(problems[1], "d.vnt: 3 stray bytes after the last whole record");
+  EXPECT_TRUE(CheckDatabaseImage(SerializeDatabase(TLangDefinitionArray(3)), "ok.vnt").empty());
+}
+
 // The databases we ship are built from their sources; they must not drift.
 TEST(ShippedDatabases, EqualAFreshBuildOfTheirSources) {
   for (const char* name : {"vantric", "compression"}) {

@@ -86,4 +86,21 @@ std::vector<Diagnostic> LintRecords(const std::vector<LocatedRecord>& records, D
   return problems;
 }
 
+std::vector<Diagnostic> CheckDatabaseImage(std::string_view image, const std::string& path) {
+  std::vector<Diagnostic> problems;
+  for (std::size_t r = 0; r < image.size() / kRecordSize; ++r) {
+    for (std::size_t f = 0; f < TLangDefinition::kFieldCount; ++f) {
+      const auto length = static_cast<unsigned char>(image[r * kRecordSize + f * sizeof(ShortString)]);
+      if (length <= ShortString::kCapacity) continue;
+      problems.push_back({path + ": record " + std::to_string(r),
+                          "field " + std::to_string(f) + " claims " + std::to_string(length) +
+                              " characters; a field holds at most 80"});
+    }
+  }
+  if (const std::size_t stray = image.size() % kRecordSize) {
+    problems.push_back({path, std::to_string(stray) + " stray bytes after the last whole record"});
+  }
+  return problems;
+}
+
 }  // namespace vantric::vntdb

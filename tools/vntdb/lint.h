@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/vntdb/signature_source.h"
@@ -12,5 +14,9 @@ namespace vantric::vntdb {
 // records), and limits that never match or aren't numbers. `records` holds
 // the header first.
 std::vector<Diagnostic> LintRecords(const std::vector<LocatedRecord>& records, DatabaseKind kind);
+
+// Damage that loading a database file hides: length bytes over 80 (loading
+// cuts them) and stray bytes after the last whole record (loading ignores them).
+std::vector<Diagnostic> CheckDatabaseImage(std::string_view image, const std::string& path);
 
 }  // namespace vantric::vntdb

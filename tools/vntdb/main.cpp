@@ -157,6 +157,7 @@ std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<
   for (std::size_t r = 0; r < records.size(); ++r) {
     source.records.push_back({records[r], path + ": record " + std::to_string(r)});
   }
+  source.errors = CheckDatabaseImage(*bytes, path);
   return source;
 }
 
@@ -190,10 +191,8 @@ int Dump(const Arguments& args) {
   }
   TLangDefinitionArray records = ParseDatabaseImage(*bytes);
   std::cout << WriteSignatureSource(records, args.kind.value_or(GuessKind(records)));
-  if (bytes->size() % kRecordSize != 0) {
-    std::cerr << "vntdb: " << path << ": " << bytes->size() % kRecordSize
-              << " stray bytes after the last whole record were ignored\n";
-  }
+  // Written all the same; what loading hid is worth knowing.
+  Report(CheckDatabaseImage(*bytes, path));
   return kExitOk;
 }
 
