@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vantric {
@@ -15,6 +17,12 @@ bool FileExists(const std::string& path);
 // The folder holding the running program, with a trailing separator; empty
 // when the platform can't tell.
 std::string ProgramDirectory();
+
+// Between std::filesystem paths and the narrow strings the file functions
+// here take: the ANSI code page on Windows, the bytes as they are elsewhere.
+// Empty when a name has no form in that code page.
+std::optional<std::string> NarrowPath(const std::filesystem::path& path);
+std::filesystem::path WidePath(const std::string& path);
 
 // The separator this platform puts between a folder and a name.
 char PathSeparator();

@@ -52,6 +52,9 @@ std::string ProgramDirectory() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+std::optional<std::string> NarrowPath(const std::filesystem::path& path) { return path.string(); }
+std::filesystem::path WidePath(const std::string& path) { return path; }
+
 char PathSeparator() { return '/'; }
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {

@@ -34,6 +34,27 @@ std::string ProgramDirectory() {
   return path.substr(0, path.find_last_of("\\/:") + 1);
 }
 
+std::optional<std::string> NarrowPath(const std::filesystem::path& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return std::string();
+  BOOL usedDefault = FALSE;
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return std::nullopt;
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                      length, nullptr, &usedDefault);
+  return usedDefault ? std::nullopt : std::optional<std::string>(narrow);
+}
+
+std::filesystem::path WidePath(const std::string& path) {
+  if (path.empty()) return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+  return wide;
+}
+
 char PathSeparator() { return '\\'; }
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {

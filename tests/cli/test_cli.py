@@ -127,6 +127,16 @@ class CliTest(unittest.TestCase):
         names = [norm(o["path"])[len(norm(self.files)) + 1:] for o in objects]
         self.assertEqual(names, ["both.bin", "nine.bin", "plain.bin", "sub/ten.bin"])
 
+    def test_walked_names_outside_ascii(self):
+        folder = os.path.join(self.dir, "accents", "d\u00e9j\u00e0")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "caf\u00e9.bin"), "wb") as f:
+            f.write(b"SIG-A-----")
+        status, objects, err = self.json_lines("-r", os.path.join(self.dir, "accents"))
+        self.assertEqual(status, 0, err)
+        self.assertEqual([o["status"] for o in objects], ["ok"])
+        self.assertEqual(objects[0]["version"]["filename"], "caf\u00e9.bin")
+
     @unittest.skipIf(os.name != "posix", "needs symbolic links")
     def test_link_loops_end(self):
         if EMULATOR:
