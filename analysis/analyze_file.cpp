@@ -29,8 +29,7 @@ void PresetToNoValue(TAppInfo& info) {
   }
 }
 
-void ReadVersionStrings(const std::string& path, TAppInfo& info) {
-  TVersionInfo version(path);
+void ReadVersionStrings(const TVersionInfo& version, TAppInfo& info) {
   if (!version.Valid()) return;
   info.comments = version.Comments();
   info.productName = version.ProductName();
@@ -55,7 +54,6 @@ AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compil
   TAppInfo info;
   PresetToNoValue(info);
   info.fileName = NamePart(path);
-  ReadVersionStrings(path, info);
 
   std::unique_ptr<ReadOnlyFile> file;
   try {
@@ -82,6 +80,9 @@ AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compil
   }
 
   const std::span<const std::uint8_t> bytes(contents);
+  // From the bytes just read, so that the file is read once (the system's
+  // version library, where it is used, reads the file itself).
+  ReadVersionStrings(TVersionInfo(path, bytes), info);
   if (observer.status) observer.status("Scanning patterns...");
   ScanCompression(compressions.records, compressions.index, bytes, info.program, info.programCompany,
                   info.programUrl);
