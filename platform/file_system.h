@@ -24,9 +24,6 @@ std::string ProgramDirectory();
 std::optional<std::string> NarrowPath(const std::filesystem::path& path);
 std::filesystem::path WidePath(const std::string& path);
 
-// The separator this platform puts between a folder and a name.
-char PathSeparator();
-
 // A file opened for reading only (others may read and write it meanwhile).
 // Every failure throws IoError with the platform's error code.
 class ReadOnlyFile {

@@ -55,8 +55,6 @@ std::string ProgramDirectory() {
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) { return path.string(); }
 std::filesystem::path WidePath(const std::string& path) { return path; }
 
-char PathSeparator() { return '/'; }
-
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer.
   handle_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -55,8 +55,6 @@ std::filesystem::path WidePath(const std::string& path) {
   return wide;
 }
 
-char PathSeparator() { return '\\'; }
-
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
   handle_->file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
