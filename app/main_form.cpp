@@ -12,6 +12,7 @@
 #include "sigdb/database.h"
 #include "sigdb/matcher.h"
 #include "ui/font.h"
+#include "ui/safe_link.h"
 #include "verinfo/version_info.h"
 
 namespace vantric {
@@ -296,8 +297,10 @@ void TMainForm::ResultFieldEnter() { SetFocus(hiddenKey_.handle()); }
 
 void TMainForm::ResultFieldClick(ResultField field) {
   if (field != ResultField::kCompilerUrl && field != ResultField::kProgramUrl) return;
-  const std::string target = fields_[static_cast<int>(field)].control.Text();
-  if (target.size() > 1) shellExecute(handle(), target, {});
+  // The text comes from a database: only a web or mail address is opened.
+  if (const auto target = ui::SafeLinkTarget(fields_[static_cast<int>(field)].control.Text())) {
+    shellExecute(handle(), *target, {});
+  }
 }
 
 void TMainForm::SpeedButtonClick(BarButton button) {
