@@ -65,8 +65,8 @@ TEST_F(BrowseFolderDlgTest, FilesModeEnablesOkOnlyForFilesAndReturnsThePath) {
         GetWindowRect(window, &placed);
         titleShown = FindWindowExA(window, nullptr, "Static", "Pick one") != nullptr;
       }),
-      Select(file_), okState,
       Select(sub_), okState,
+      Select(file_), okState,
       SelectSpecialFolder(CSIDL_DRIVES), okState,  // no file-system path
       Check([&](HWND) { EXPECT_EQ(dialog.SelectedName(), ""); }),
       Select(file_), okState,
@@ -75,7 +75,7 @@ TEST_F(BrowseFolderDlgTest, FilesModeEnablesOkOnlyForFilesAndReturnsThePath) {
   ASSERT_TRUE(dialog.Execute());
   EXPECT_TRUE(driver.finished());
 
-  EXPECT_EQ(okStates, (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(okStates, (std::vector<bool>{false, true, false, true}));
   EXPECT_EQ(dialog.FolderName, file_);
   EXPECT_EQ(dialog.SelectedName(), file_);
   EXPECT_EQ(dialog.Handle(), nullptr);

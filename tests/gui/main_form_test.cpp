@@ -568,6 +568,9 @@ TEST_F(MainFormTest, OnTopIsAToggle) {
 
   form.Button(kRunButton).Click();  // no current file yet
   EXPECT_TRUE(shellCalls_.empty());
+  const std::string dropped = dir_.Write("dropped.bin", std::string("0123456789") + kCompilerMark);
+  SendMessageA(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q") << "drops still work";
 
   // Some window systems (Wine without a window manager among them) keep no
   // stay-on-top order at all; there the pressed state is all there is to see.
