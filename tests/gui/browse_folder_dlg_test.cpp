@@ -65,6 +65,7 @@ TEST_F(BrowseFolderDlgTest, FilesModeEnablesOkOnlyForFilesAndReturnsThePath) {
         GetWindowRect(window, &placed);
         titleShown = FindWindowExA(window, nullptr, "Static", "Pick one") != nullptr;
       }),
+      okState,  // nothing selected yet, or the desktop: a folder
       Select(sub_), okState,
       Select(file_), okState,
       SelectSpecialFolder(CSIDL_DRIVES), okState,  // no file-system path
@@ -75,7 +76,7 @@ TEST_F(BrowseFolderDlgTest, FilesModeEnablesOkOnlyForFilesAndReturnsThePath) {
   ASSERT_TRUE(dialog.Execute());
   EXPECT_TRUE(driver.finished());
 
-  EXPECT_EQ(okStates, (std::vector<bool>{false, true, false, true}));
+  EXPECT_EQ(okStates, (std::vector<bool>{false, false, true, false, true}));
   EXPECT_EQ(dialog.FolderName, file_);
   EXPECT_EQ(dialog.SelectedName(), file_);
   EXPECT_EQ(dialog.Handle(), nullptr);
