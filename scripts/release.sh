@@ -8,7 +8,8 @@
 # --check  builds everything twice and fails unless the two builds give
 #          byte-identical packages.
 # --win64  also packs the 64-bit Windows build (vantric-<version>-win64.zip),
-#          for machines whose Wine runs only 64-bit programs.
+#          for machines whose Wine runs only 64-bit programs; built once,
+#          outside the comparison.
 #
 # Time stamps come from SOURCE_DATE_EPOCH, by default the last commit's time.
 set -euo pipefail
@@ -17,11 +18,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 check=0
-windows=(win32)
+win64=0
 for arg in "$@"; do
   case "$arg" in
     --check) check=1 ;;
-    --win64) windows+=(win64) ;;
+    --win64) win64=1 ;;
     *) echo "usage: scripts/release.sh [--check] [--win64]" >&2; exit 2 ;;
   esac
 done
@@ -86,16 +87,19 @@ pack_deb() {  # OUT_DIR
   quietly dpkg-deb --root-owner-group -Zxz --build "$stage" "$out/vantric_${version}_amd64.deb"
 }
 
+build() {  # PRESET
+  echo "release.sh: building release-$1"
+  quietly cmake --preset "release-$1"
+  quietly cmake --build --preset "release-$1"
+}
+
 build_all() {  # OUT_DIR
   local out=$1
   rm -rf build/release
   mkdir -p "$out"
-  for preset in linux "${windows[@]}"; do
-    echo "release.sh: building release-$preset"
-    quietly cmake --preset "release-$preset"
-    quietly cmake --build --preset "release-$preset"
-  done
-  for arch in "${windows[@]}"; do pack_windows "$arch" "$out"; done
+  build linux
+  build win32
+  pack_windows win32 "$out"
   pack_deb "$out"
 }
 
@@ -111,5 +115,9 @@ if [ "$check" -eq 1 ]; then
     exit 1
   fi
   echo "release.sh: two builds, byte-identical packages"
+fi
+if [ "$win64" -eq 1 ]; then
+  build win64
+  pack_windows win64 dist
 fi
 (cd dist && sha256sum -- *)
