@@ -31,6 +31,8 @@ built=0
 for arch in i686 x86_64; do
   cc="$arch-w64-mingw32-gcc" cxx="$arch-w64-mingw32-g++"
   command -v "$cc" >/dev/null || { echo "skip: no $cc"; skip=$((skip + 1)); continue; }
+  # The compiler's major version, as its ident in every object states it.
+  gcc_fam="GCC (MinGW-w64) $("$cc" -dumpversion | sed 's/[^0-9].*//')"
   "$cc" -O2 -o "$work/$arch-c.exe" "$src/hello.c" || { fail=$((fail + 1)); continue; }
   "$cc" -O2 -s -mwindows -o "$work/$arch-gui.exe" "$src/gui.c" || fail=$((fail + 1))
   "$cc" -O2 -shared -o "$work/$arch-lib.dll" "$src/lib.c" || fail=$((fail + 1))
@@ -43,10 +45,33 @@ done
 # An NSIS installer around one of them: the stub is MinGW-built too.
 if command -v makensis >/dev/null; then
   payload="$(ls "$work"/*-c.exe | head -n1)"
+  nsis="NSIS $(makensis -VERSION | sed 's/^v//; s/-.*//')"
   makensis -V1 -DOUT="$work/setup.exe" -DPAYLOAD="$payload" "$src/installer.nsi" >/dev/null &&
-    expect "$work/setup.exe" "$gcc_fam" "NSIS" || { fail=$((fail + 1)); echo "FAIL makensis"; }
+    expect "$work/setup.exe" "$gcc_fam" "$nsis" || { fail=$((fail + 1)); echo "FAIL makensis"; }
 else
   echo "skip: no makensis"; skip=$((skip + 1))
+fi
+
+# Nim compiles through the MinGW-w64 C compiler; its runtime marks it first.
+if command -v nim >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null; then
+  if nim c --hints:off -d:release --os:windows --cpu:amd64 --cc:gcc --gcc.exe:x86_64-w64-mingw32-gcc \
+    --gcc.linkerexe:x86_64-w64-mingw32-gcc --nimcache:"$work/nimcache" -o:"$work/nim.exe" "$src/hello.nim" \
+    >"$work/nim.log" 2>&1; then
+    expect "$work/nim.exe" Nim -
+  else
+    fail=$((fail + 1)); echo "FAIL nim"; cat "$work/nim.log"
+  fi
+else
+  echo "skip: no nim"; skip=$((skip + 1))
+fi
+
+# A Python script wrapped by distlib's launcher (the MSVC-built stub it ships).
+if /usr/bin/python3 -c 'import distlib.scripts' 2>/dev/null; then
+  /usr/bin/python3 "$src/distlib_launchers.py" "$work/launchers" 64 t >/dev/null &&
+    expect "$work/launchers/hello.exe" "Microsoft Visual C++" "Python script launcher (distlib)" ||
+    { fail=$((fail + 1)); echo "FAIL distlib"; }
+else
+  echo "skip: no python3-distlib"; skip=$((skip + 1))
 fi
 
 # Search limits: the Inno Setup loader's help text counts only within the
