@@ -54,10 +54,33 @@ record
   company "Jordan Russell"
   url "https://jrsoftware.org/isinfo.php"
 
+# The same for Inno Setup 6.0.0 to 6.0.5, "Inno Setup Setup Data (6.0.0)
+# (u)": at 0xB7710 in SetupLdr.e32 of npm innosetup 6.0.5 (780,800 bytes);
+# its ISCmplr.dll (0x1347D8) and Setup.e32 (0x25F67C) lie beyond the limit,
+# which stays below the stub's size (a record is skipped on smaller files).
+record
+  pattern "Inno Setup Setup Data (6.0."
+  limit "$BA000"
+  program "Inno Setup 6.0"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
+# The unicode Inno Setup 5: every release from 5.5.7 to 5.6.x writes data
+# format 5.5.7, so only the major version can be told. At 0x1120C in
+# SetupLdr.e32 of npm innosetup 5.6.1 (121,344 bytes); its ISCmplr.dll
+# (0x7ED20) and Setup.e32 (0x103848) lie beyond the limit.
+record
+  pattern "Inno Setup Setup Data (5.5.7) (u)"
+  limit "$1D000"
+  program "Inno Setup 5"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
 # The command-line help of Inno Setup's loader stub (SetupLdr), UTF-16:
 # "Instructs Setup to load the settings from the specified file...". At
 # 0xA1D6E in SetupLdr.e32 (npm innosetup 6.4.1, 844,800 bytes) and in the 5
-# installers built here with its ISCC (zip, bzip, lzma, lzma2, none). The
+# installers built here with its ISCC (zip, bzip, lzma, lzma2, none); at
+# 0xAFBD0 in 6.0.5's and 0xEC6E in 5.6.1's SetupLdr.e32. The
 # compiler ISCmplr.dll and Setup.e32 don't carry it.
 record
   pattern "I\x00n\x00s\x00t\x00r\x00u\x00c\x00t\x00s\x00 \x00S\x00e\x00t\x00u\x00p\x00 \x00" "t\x00o\x00 \x00l\x00o\x00a\x00d\x00 \x00t\x00h\x00e\x00 \x00s\x00e\x00t\x00t\x00i\x00n\x00g\x00s\x00"

@@ -139,6 +139,16 @@ record
   company "Embarcadero Technologies"
   url "https://www.embarcadero.com"
 
+# The same ident of Delphi 10.3 (compiler 33.0, "33.0 (26.0...)"): ISCC.exe,
+# Compil32.exe, ISCmplr.dll, ISPP.dll, Setup.e32 and SetupLdr.e32 of npm
+# innosetup 6.0.5.
+record
+  pattern "Embarcadero Delphi for Win32 compiler version 33.0"
+  language "Delphi"
+  compiler "Embarcadero Delphi (compiler 33.0)"
+  company "Embarcadero Technologies"
+  url "https://www.embarcadero.com"
+
 record
   pattern "Embarcadero Delphi for Win32 compiler version "
   language "Delphi"
@@ -148,7 +158,9 @@ record
 
 # The DOS stub that the Borland/Embarcadero linker puts in front of the PE
 # header instead of the usual "cannot be run in DOS mode" text; in the same
-# 11 files.
+# 11 files and the 6 of npm innosetup 6.0.5. Only this record names the 6
+# Delphi files of npm innosetup 5.6.1 (ISCC.exe, Compil32.exe, ISCmplr.dll,
+# ISPP.dll, Setup.e32, SetupLdr.e32), made by a Delphi older than the ident.
 record
   pattern "This program must be run under Win32\r\n$"
   language "Delphi / C++"

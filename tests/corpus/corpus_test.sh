@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # corpus_test.sh CLI DATA_DIR SOURCES WORK_DIR
 # Compiles small programs with the toolchains at hand, wraps one in an NSIS
-# installer, and checks that vantric-cli with the shipped databases names the
-# right compiler family and packer, and no packer for what isn't packed.
+# installer and a script in distlib's launcher, and checks that vantric-cli
+# with the shipped databases names the right compiler family and packer (with
+# the version where the tool tells its own), no packer for what isn't packed,
+# and the same version strings as an independent reader.
 set -uo pipefail
 cli="$1" data="$2" src="$3" work="$4"
 rm -rf "$work" && mkdir -p "$work"
