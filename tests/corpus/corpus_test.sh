@@ -39,6 +39,12 @@ for arch in i686 x86_64; do
   "$cc" -O2 -s -mwindows -o "$work/$arch-gui.exe" "$src/gui.c" || fail=$((fail + 1))
   "$cc" -O2 -shared -o "$work/$arch-lib.dll" "$src/lib.c" || fail=$((fail + 1))
   "$cxx" -std=c++17 -O2 -static -o "$work/$arch-cpp.exe" "$src/hello.cpp" || fail=$((fail + 1))
+  # Version resources, compared with an independent reader below.
+  for shape in translated untranslated; do
+    def=(); [ "$shape" = untranslated ] && def=(-DUNTRANSLATED)
+    "$arch-w64-mingw32-windres" "${def[@]}" -o "$work/$shape-$arch.o" "$src/version.rc" &&
+      "$cc" -O2 -o "$work/$arch-version-$shape.exe" "$src/hello.c" "$work/$shape-$arch.o" || fail=$((fail + 1))
+  done
   for f in "$work"/$arch-*; do expect "$f" "$gcc_fam" -; done
   built=1
 done
@@ -90,6 +96,15 @@ for name, at in (("deep.bin", 0xC8000), ("early.bin", 0x100)):
 PY
 expect "$work/deep.bin" - -
 expect "$work/early.bin" - "Inno Setup"
+
+# The four version fields of every program built above against pefile's
+# reading of the same resource.
+if /usr/bin/python3 -c 'import pefile' 2>/dev/null; then
+  /usr/bin/python3 "$(dirname "$0")/version_strings.py" "$cli" "$data" \
+    "$work"/*.exe "$work"/*.dll "$work"/launchers/*.exe && pass=$((pass + 1)) || fail=$((fail + 1))
+else
+  echo "skip: no python3-pefile"; skip=$((skip + 1))
+fi
 
 echo "corpus: $pass passed, $fail failed, $skip skipped"
 [ "$fail" -eq 0 ]
