@@ -22,6 +22,7 @@
 #include "analysis/analyze_file.h"
 #include "cli/file_walk.h"
 #include "cli/report.h"
+#include "cli/summary.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "sigdb/database.h"
@@ -51,6 +52,9 @@ options:
                          the characters U+0080 to U+00FF.
   -j, --jobs N           analyse N files at a time (default 1); the output
                          keeps the order of the input
+      --summary          after the files, how many files each compiler and
+                         each packer was found in, and how many had none
+                         (with --json: one last object, {"summary":{...}})
       --compiler-db FILE     compiler signatures (default: vantric.vnt)
       --compression-db FILE  packer signatures (default: compression.vnt)
                          By default each is looked for in the current
@@ -68,6 +72,7 @@ struct Options {
   std::vector<std::string> paths;
   bool recursive = false;
   bool json = false;
+  bool summary = false;
   unsigned jobs = 1;
   std::optional<std::string> compilerDb;
   std::optional<std::string> compressionDb;
@@ -101,6 +106,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       options.recursive = true;
     } else if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--summary") {
+      options.summary = true;
     } else if (arg == "-j" || arg == "--jobs") {
       std::optional<std::string> jobs = value();
       unsigned long count = 0;
@@ -178,6 +185,7 @@ struct Report {
   std::string out;  // for stdout
   std::string err;  // for stderr
   bool analysed = false;
+  AnalysisResult result;
 };
 
 Report AnalyseOne(const std::string& path, const Options& options, const LoadedDatabase& compilers,
@@ -196,6 +204,7 @@ Report AnalyseOne(const std::string& path, const Options& options, const LoadedD
   }
   Report report;
   report.analysed = result.status == AnalysisStatus::kOk;
+  report.result = result;
   if (options.json) {
     report.out = JsonReport(path, result);
   } else if (report.analysed) {
@@ -241,6 +250,7 @@ int Run(int argc, char** argv) {
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
   }
 
+  Summary summary;
   ProgressLine progress(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     Report report;
@@ -256,8 +266,10 @@ int Run(int argc, char** argv) {
     std::cout << report.out << std::flush;
     std::cerr << report.err;
     allAnalysed = allAnalysed && report.analysed;
+    summary.Add(report.result);
     progress.Done(i + 1);
   }
+  if (options.summary) std::cout << (options.json ? summary.Json() : summary.Text()) << std::flush;
   return allAnalysed ? kExitAllAnalysed : kExitSomeNotAnalysed;
 }
 

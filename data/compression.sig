@@ -9,8 +9,8 @@
 # builds and collects; the comment above each record names the bytes and the
 # corpus files that contain them. Programs with no sample here have no record.
 kind compression
-version "1.0"
-date "2026-12-08"
+version "1.1"
+date "2026-12-09"
 
 # UPX names the sections it writes UPX0, UPX1, ... and puts its version and
 # the magic "UPX!" right after the section table, at 0x1ED (PE32) or 0x205
@@ -42,10 +42,45 @@ record
   company "The UPX Team"
   url "https://upx.github.io"
 
+# The data block's identification that Inno Setup's loader stub checks,
+# written with the version of its data format: "Inno Setup Setup Data
+# (6.4.0.1)" at 0xAA7EC in SetupLdr.e32 (npm innosetup 6.4.1, 844,800 bytes),
+# which every installer of that release starts with. The compiler ISCmplr.dll
+# (0x130BBC) and Setup.e32 (0x2D7884) carry it deeper; the limit leaves them.
+record
+  pattern "Inno Setup Setup Data (6.4."
+  limit "$B0000"
+  program "Inno Setup 6.4"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
+# The same for Inno Setup 6.0.0 to 6.0.5, "Inno Setup Setup Data (6.0.0)
+# (u)": at 0xB7710 in SetupLdr.e32 of npm innosetup 6.0.5 (780,800 bytes);
+# its ISCmplr.dll (0x1347D8) and Setup.e32 (0x25F67C) lie beyond the limit,
+# which stays below the stub's size (a record is skipped on smaller files).
+record
+  pattern "Inno Setup Setup Data (6.0."
+  limit "$BA000"
+  program "Inno Setup 6.0"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
+# The unicode Inno Setup 5: every release from 5.5.7 to 5.6.x writes data
+# format 5.5.7, so only the major version can be told. At 0x1120C in
+# SetupLdr.e32 of npm innosetup 5.6.1 (121,344 bytes); its ISCmplr.dll
+# (0x7ED20) and Setup.e32 (0x103848) lie beyond the limit.
+record
+  pattern "Inno Setup Setup Data (5.5.7) (u)"
+  limit "$1D000"
+  program "Inno Setup 5"
+  company "Jordan Russell"
+  url "https://jrsoftware.org/isinfo.php"
+
 # The command-line help of Inno Setup's loader stub (SetupLdr), UTF-16:
 # "Instructs Setup to load the settings from the specified file...". At
 # 0xA1D6E in SetupLdr.e32 (npm innosetup 6.4.1, 844,800 bytes) and in the 5
-# installers built here with its ISCC (zip, bzip, lzma, lzma2, none). The
+# installers built here with its ISCC (zip, bzip, lzma, lzma2, none); at
+# 0xAFBD0 in 6.0.5's and 0xEC6E in 5.6.1's SetupLdr.e32. The
 # compiler ISCmplr.dll and Setup.e32 don't carry it.
 record
   pattern "I\x00n\x00s\x00t\x00r\x00u\x00c\x00t\x00s\x00 \x00S\x00e\x00t\x00u\x00p\x00 \x00" "t\x00o\x00 \x00l\x00o\x00a\x00d\x00 \x00t\x00h\x00e\x00 \x00s\x00e\x00t\x00t\x00i\x00n\x00g\x00s\x00"
@@ -55,10 +90,17 @@ record
   url "https://jrsoftware.org/isinfo.php"
 
 # The application manifest that makensis writes into the installer's
-# resources describes it as "Nullsoft Install System v3.08...". At 0x161BE
-# to 0x177BE in nsis-zlib/bzip2/lzma/lzma-solid.exe (Debian makensis 3.08);
-# not in NSIS's plug-in DLLs. No limit: the smallest stub (89,600 bytes) lies
-# close to where the manifest starts, so a limit would skip small installers.
+# resources describes it as "Nullsoft Install System v3.08-3+deb12u1". At
+# 0x161BE to 0x177BE in nsis-zlib/bzip2/lzma/lzma-solid.exe (Debian makensis
+# 3.08); not in NSIS's plug-in DLLs. No limit: the smallest stub (89,600
+# bytes) lies close to where the manifest starts, so a limit would skip small
+# installers. The release first, then any.
+record
+  pattern "<description>Nullsoft Install System v3.08"
+  program "NSIS 3.08"
+  company "Nullsoft"
+  url "https://nsis.sourceforge.io"
+
 record
   pattern "<description>Nullsoft Install System"
   program "NSIS"
@@ -75,3 +117,16 @@ record
   program "Squirrel"
   company "GitHub"
   url "https://github.com/Squirrel/Squirrel.Windows"
+
+# A script wrapped by distlib's launcher (as pip and Debian's python3-distlib
+# write them): the launcher stub, a "#!" line naming the interpreter, then a
+# zip archive whose one member is __main__.py, so the archive's central
+# directory ends with that name right before its end record. At the end of
+# every launcher made here with python3-distlib 0.3.6's ScriptMaker from its
+# t32/t64/w32/w64.exe stubs (distlib-t32/t64/w32/w64-hello.exe); not in the
+# bare stubs. A Python zip application (.pyz) has the same ending.
+record
+  pattern "__main__.pyPK\x05\x06"
+  program "Python script launcher (distlib)"
+  company "Python Packaging Authority"
+  url "https://github.com/pypa/distlib"

@@ -7,10 +7,30 @@
 # builds and collects; the comment above each record names the bytes and the
 # corpus files that contain them. Families with no sample here have no record.
 kind compiler
-version "1.0"
-date "2026-12-08"
+version "1.1"
+date "2026-12-09"
 
 # --- Go ---------------------------------------------------------------------
+
+# Since Go 1.18 the linker writes the build information after "\xFF Go
+# buildinf:" with the toolchain's version inline, its length in front: "\x08"
+# then "go1.19.8" in go-386/amd64-hello*.exe (built here with Debian's Go
+# 1.19.8, stripped or not), "go1.21.1" in npm app-builder-bin 4.2.0 (ia32, x64,
+# arm64). The length byte keeps the text of a program that merely mentions a
+# Go release from counting.
+record
+  pattern "\x08go1.19."
+  language "Go"
+  compiler "Go (gc) 1.19"
+  company "The Go Authors"
+  url "https://go.dev"
+
+record
+  pattern "\x08go1.21."
+  language "Go"
+  compiler "Go (gc) 1.21"
+  company "The Go Authors"
+  url "https://go.dev"
 
 # The Go linker writes the build ID as a string at the start of the text
 # section. Seen in go-386/amd64-hello*.exe (built here with Debian's Go 1.19,
@@ -45,6 +65,20 @@ record
   compiler "rustc"
   company "The Rust Foundation"
   url "https://www.rust-lang.org"
+
+# --- Nim --------------------------------------------------------------------
+
+# Nim compiles to C and links with the C compiler it is given, so its programs
+# carry that compiler's marks too (GCC's ident here): this record comes first.
+# The text is the system module's handler for a bad memory access, in every
+# Nim program whatever its options: nim-i686/x86_64-hello*.exe, built here
+# with Debian's Nim 1.6.10 and MinGW-w64 gcc, release and debug, stripped.
+record
+  pattern "SIGSEGV: Illegal storage access. (Attempt to read from nil?)"
+  language "Nim"
+  compiler "Nim"
+  company "The Nim authors"
+  url "https://nim-lang.org"
 
 # --- .NET -------------------------------------------------------------------
 
@@ -105,6 +139,16 @@ record
   company "Embarcadero Technologies"
   url "https://www.embarcadero.com"
 
+# The same ident of Delphi 10.3 (compiler 33.0, "33.0 (26.0...)"): ISCC.exe,
+# Compil32.exe, ISCmplr.dll, ISPP.dll, Setup.e32 and SetupLdr.e32 of npm
+# innosetup 6.0.5.
+record
+  pattern "Embarcadero Delphi for Win32 compiler version 33.0"
+  language "Delphi"
+  compiler "Embarcadero Delphi (compiler 33.0)"
+  company "Embarcadero Technologies"
+  url "https://www.embarcadero.com"
+
 record
   pattern "Embarcadero Delphi for Win32 compiler version "
   language "Delphi"
@@ -114,7 +158,9 @@ record
 
 # The DOS stub that the Borland/Embarcadero linker puts in front of the PE
 # header instead of the usual "cannot be run in DOS mode" text; in the same
-# 11 files.
+# 11 files and the 6 of npm innosetup 6.0.5. Only this record names the 6
+# Delphi files of npm innosetup 5.6.1 (ISCC.exe, Compil32.exe, ISCmplr.dll,
+# ISPP.dll, Setup.e32, SetupLdr.e32), made by a Delphi older than the ident.
 record
   pattern "This program must be run under Win32\r\n$"
   language "Delphi / C++"

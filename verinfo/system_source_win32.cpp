@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "verinfo/text.h"
 #include "verinfo/version_source.h"
 
 namespace vantric {
@@ -24,12 +25,26 @@ class SystemSource : public VersionSource {
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
     if (size == 0) return;
+    const DWORD blockSize = size;
     size = std::max(size, kMinBufferSize);
     buffer_.resize(size);  // an allocation failure goes to the caller
-    valid_ = GetFileVersionInfoA(fileName.c_str(), handle, size, buffer_.data()) != 0;
+    if (!GetFileVersionInfoA(fileName.c_str(), handle, size, buffer_.data())) return;
+    // The library accepts a resource too short for its root and then answers
+    // from whatever follows; our own reader of the block it returned decides
+    // validity and the string table, so that both readers agree.
+    const VersionBlock block(ByteView(std::span<const std::uint8_t>(buffer_.data(), blockSize)));
+    // The library marks the block's end with "FE2X" at the offset the root
+    // length gives: at the very start, that length was 0.
+    valid_ = block.HasRoot() && std::memcmp(buffer_.data(), "FE2X", 4) != 0;
+    if (auto key = block.StringTable()) stringTable_ = NarrowFromUtf16(*key);
   }
 
   bool Valid() const override { return valid_; }
+
+  std::optional<std::string> StringTable() const override {
+    if (!valid_) return std::nullopt;
+    return stringTable_;
+  }
 
   std::optional<std::uint32_t> FirstTranslation() const override {
     auto value = Query("\\VarFileInfo\\Translation");
@@ -77,6 +92,7 @@ class SystemSource : public VersionSource {
   }
 
   bool valid_ = false;
+  std::optional<std::string> stringTable_;
   mutable std::vector<std::uint8_t> buffer_;
 };
 

@@ -31,6 +31,15 @@ struct VersionBlock::Node {
   std::uint64_t value;     // offset of the value
 };
 
+std::u16string TranslationKey(std::uint32_t translation) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  // Language first, then code page, each as four digits.
+  const std::uint32_t swapped = translation << 16 | translation >> 16;
+  std::u16string key(8, u'0');
+  for (std::size_t i = 0; i < 8; ++i) key[i] = kDigits[(swapped >> (28 - 4 * i)) & 0xF];
+  return key;
+}
+
 VersionBlock::VersionBlock(ByteView block) : block_(block) {}
 
 std::optional<VersionBlock::Node> VersionBlock::Parse(std::uint64_t offset, std::uint64_t limit,
@@ -60,6 +69,14 @@ std::optional<VersionBlock::Node> VersionBlock::Parse(std::uint64_t offset, std:
   return node;
 }
 
+std::u16string VersionBlock::Key(const Node& node) const {
+  std::u16string key;
+  for (std::uint64_t i = 0; i < node.keyChars; ++i) {
+    key += static_cast<char16_t>(block_.U16(node.offset + kNodeHeaderSize + 2 * i).value_or(0));
+  }
+  return key;
+}
+
 std::optional<VersionBlock::Node> VersionBlock::FindChild(const Node& parent, std::u16string_view key) const {
   // Text values count their length in characters, binary ones in bytes.
   const std::uint64_t valueBytes = std::uint64_t{parent.valueLength} * (parent.type != 0 ? 2 : 1);
@@ -67,6 +84,8 @@ std::optional<VersionBlock::Node> VersionBlock::FindChild(const Node& parent, st
   for (int count = 0; count < kMaxChildren && child < parent.end; ++count) {
     auto node = Parse(child, parent.end, false);
     if (!node) return std::nullopt;
+    // An empty key stands for "the first child with a key of its own".
+    if (key.empty() && node->keyTerminated && node->keyChars > 0) return node;
     if (node->keyTerminated && node->keyChars == key.size()) {
       bool same = true;
       for (std::size_t i = 0; i < key.size() && same; ++i) {
@@ -122,6 +141,20 @@ std::optional<std::uint32_t> VersionBlock::FirstTranslation() const {
   auto value = Value(u"\\VarFileInfo\\Translation");
   if (!value) return std::nullopt;
   return value->U32(0);
+}
+
+bool VersionBlock::HasRoot() const { return Parse(0, block_.Size(), true).has_value(); }
+
+std::optional<std::u16string> VersionBlock::StringTable() const {
+  auto strings = Find(u"\\StringFileInfo");
+  if (!strings) return std::nullopt;
+  if (auto translation = FirstTranslation()) {
+    std::u16string key = TranslationKey(*translation);
+    if (FindChild(*strings, key)) return key;
+  }
+  auto first = FindChild(*strings, u"");
+  if (!first) return std::nullopt;
+  return Key(*first);
 }
 
 std::optional<FileVersionWords> VersionBlock::FixedFileVersion() const {

@@ -15,6 +15,10 @@ struct FileVersionWords {
   std::uint32_t leastSignificant = 0;
 };
 
+// "040904E4": a translation entry (language in the low half, code page in the
+// high half) as the key of its string table.
+std::u16string TranslationKey(std::uint32_t translation);
+
 // Queries on a raw VS_VERSIONINFO block, answered the way VerQueryValue
 // answers them: the path is split on backslashes, empty components are
 // skipped, and each component names a child of the current node by its key,
@@ -43,11 +47,22 @@ class VersionBlock {
   // VS_FIXEDFILEINFO.
   std::optional<FileVersionWords> FixedFileVersion() const;
 
+  // False when the data can't hold the root node (no data, or a root length
+  // of 0 or shorter than a node's header): then there is no version resource.
+  bool HasRoot() const;
+
+  // The key of the string table the strings are read from: the first
+  // translation's, when the block has that table, else the first table under
+  // \StringFileInfo whatever its key (some linkers write tables that no
+  // translation names, or no translation at all). Empty without any table.
+  std::optional<std::u16string> StringTable() const;
+
  private:
   struct Node;
   std::optional<Node> Find(std::u16string_view path) const;
   std::optional<Node> Parse(std::uint64_t offset, std::uint64_t limit, bool clamp) const;
   std::optional<Node> FindChild(const Node& parent, std::u16string_view key) const;
+  std::u16string Key(const Node& node) const;
 
   ByteView block_;
 };

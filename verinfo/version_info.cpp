@@ -47,15 +47,13 @@ bool TVersionInfo::Valid() const { return source_->Valid(); }
 std::string TVersionInfo::Translation() const {
   auto entry = source_->FirstTranslation();
   if (!entry) return {};
-  char text[9];
-  std::snprintf(text, sizeof text, "%04X%04X", static_cast<unsigned>(*entry & 0xFFFF),
-                static_cast<unsigned>(*entry >> 16));
-  return text;
+  return NarrowFromUtf16(TranslationKey(*entry));
 }
 
 std::string TVersionInfo::StringValue(const std::string& key) const {
-  if (!Valid()) return {};
-  std::string path = "\\StringFileInfo\\" + Translation() + "\\" + key;
+  auto table = source_->StringTable();
+  if (!table) return {};
+  std::string path = "\\StringFileInfo\\" + *table + "\\" + key;
   if (path.size() > kMaxQueryPath) path.resize(kMaxQueryPath);
   return source_->Text(path).value_or(std::string());
 }

@@ -29,12 +29,14 @@ class TVersionInfo {
   TVersionInfo& operator=(const TVersionInfo&) = delete;
 
   const std::string& FileName() const { return fileName_; }
-  // True when the file has a version resource and it could be read.
+  // True when the file has a version resource, it could be read, and it is
+  // long enough to hold its root block.
   bool Valid() const;
   // The first \VarFileInfo\Translation entry as eight upper-case hex digits,
   // language then code page ("040904E4"); empty when there is none.
   std::string Translation() const;
-  // The value at \StringFileInfo\<Translation>\<key>.
+  // The value of `key` in the string table of the first translation, or in
+  // the first string table when that translation has none.
   std::string StringValue(const std::string& key) const;
 
   std::string Comments() const { return StringValue("Comments"); }

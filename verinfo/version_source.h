@@ -17,6 +17,9 @@ class VersionSource {
   virtual ~VersionSource() = default;
   virtual bool Valid() const = 0;
   virtual std::optional<std::uint32_t> FirstTranslation() const = 0;
+  // The key of the string table that holds the strings (see
+  // VersionBlock::StringTable).
+  virtual std::optional<std::string> StringTable() const = 0;
   virtual std::optional<std::string> Text(const std::string& path) const = 0;
   virtual std::optional<FileVersionWords> FixedFileVersion() const = 0;
 };
@@ -30,7 +33,7 @@ inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
 // simply not valid.
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName);
 std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image);
-// Our own reader on a bare VS_VERSIONINFO block (always valid).
+// Our own reader on a bare VS_VERSIONINFO block (valid when it holds a root).
 std::unique_ptr<VersionSource> PortableSourceFromBlock(std::span<const std::uint8_t> block);
 
 #ifdef _WIN32

@@ -3,10 +3,13 @@
 databases did.
 
 The manifest has one line per file: path, compiler family, packer, source,
-separated by tabs. A file's compiler is right when the compiler name the
-databases report starts with its family ("none": nothing may be reported);
-its packer is right when the reported program starts with the labelled one
-("-": nothing may be reported, and anything else is a false packer claim).
+and optionally the compiler's and the packer's version, separated by tabs. A
+file's compiler is right when the compiler name the databases report starts
+with its family ("none": nothing may be reported); its packer is right when
+the reported program starts with the labelled one ("-": nothing may be
+reported, and anything else is a false packer claim). A version, where the
+manifest knows it, is the start of the name that tells it ("UPX 3.94"): the
+file is right at the version level when the reported name starts with it.
 """
 import argparse
 import collections
@@ -32,7 +35,7 @@ def run_cli(cli, compiler_db, compression_db, paths):
 
 
 # Installers wrap a payload but leave their own stub as it was built.
-INSTALLERS = ("NSIS", "Inno Setup", "Squirrel")
+INSTALLERS = ("NSIS", "Inno Setup", "Squirrel", "Python script launcher (distlib)")
 
 
 def judge(expected, reported):
@@ -45,14 +48,14 @@ def judge(expected, reported):
 
 
 def table(title, counts, order):
-    print(f"{title:<28} {'files':>6} {'right':>6} {'wrong':>6} {'unident.':>8}")
+    print(f"{title:<36} {'files':>6} {'right':>6} {'wrong':>6} {'unident.':>8}")
     total = collections.Counter()
     for key in order:
         c = counts[key]
         total.update(c)
-        print(f"{key:<28} {sum(c.values()):>6} {c['right']:>6} {c['wrong']:>6} {c['unidentified']:>8}")
+        print(f"{key:<36} {sum(c.values()):>6} {c['right']:>6} {c['wrong']:>6} {c['unidentified']:>8}")
     n = sum(total.values())
-    print(f"{'total':<28} {n:>6} {total['right']:>6} {total['wrong']:>6} {total['unidentified']:>8}"
+    print(f"{'total':<36} {n:>6} {total['right']:>6} {total['wrong']:>6} {total['unidentified']:>8}"
           + (f"   ({100.0 * total['right'] / n:.1f}% right)" if n else ""))
     return total, n
 
@@ -69,8 +72,9 @@ def main():
     entries = []
     with open(args.manifest, encoding="utf-8") as f:
         for line in f:
-            path, family, packer, source = line.rstrip("\n").split("\t")
-            entries.append((path, family, packer, source))
+            fields = line.rstrip("\n").split("\t")
+            fields += ["-"] * (6 - len(fields))
+            entries.append(tuple(fields[:6]))
     results = run_cli(args.cli, args.compiler_db, args.compression_db, [e[0] for e in entries])
 
     by_family = collections.defaultdict(collections.Counter)
@@ -78,9 +82,11 @@ def main():
     by_packed_family = collections.defaultdict(collections.Counter)
     by_packer = collections.defaultdict(collections.Counter)
     by_source = collections.Counter()
+    # Per versioned name: how many files were named down to that version.
+    by_version = collections.defaultdict(collections.Counter)
     misses = []
     false_claims = []
-    for path, family, packer, source in entries:
+    for path, family, packer, source, compiler_version, packer_version in entries:
         obj = results.get(path)
         if obj is None or obj.get("status") != "ok":
             by_family[family]["unidentified"] += 1
@@ -94,6 +100,15 @@ def main():
         (by_packed_family if packed else by_family)[family][verdict] += 1
         if verdict != "right" and not packed:
             misses.append((path, family, compiler))
+        for want, got in ((compiler_version, compiler), (packer_version, program)):
+            if want != "-":
+                # The family's bare name ("Go (gc)" for "Go (gc) 1.19") or
+                # nothing is a version not told; any other name is wrong.
+                v = ("right" if got.startswith(want) else
+                     "unidentified" if got == "-" or want.startswith(got) else "wrong")
+                by_version[want][v] += 1
+                if v != "right":
+                    misses.append((path, want, got))
         if packer != "-":
             v = judge(packer, program)
             by_packer[packer][v] += 1
@@ -108,6 +123,9 @@ def main():
     if by_packed_family:
         print()
         table("compiler of packed files", by_packed_family, sorted(by_packed_family))
+    if by_version:
+        print()
+        table("version level", by_version, sorted(by_version))
     print()
     unpacked = sum(1 for e in entries if e[2] == "-")
     print(f"false packer claims on unpacked files: {len(false_claims)} of {unpacked}")

@@ -182,6 +182,28 @@ class CliTest(unittest.TestCase):
         self.assertEqual(status, 0, err)
         self.assertIn("  Compiler:  Compiler B", out.splitlines())
 
+    def test_summary_counts_compilers_and_packers_after_the_files(self):
+        files = [self.both, self.plain, self.ten, self.nine]
+        status, out, err = run("--json", "--summary", *self.db_args, "-j", "2", *files)
+        self.assertEqual(status, 1, err)  # nine.bin is too small
+        objects = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual([o.get("path") for o in objects[:-1]], files)
+        self.assertEqual(objects[-1], {"summary": {
+            "files": 4, "analysed": 3,
+            "compilers": [{"name": "Compiler A", "files": 1}, {"name": "Compiler B", "files": 1}],
+            "no_compiler": 1, "packers": [{"name": "Packer", "files": 1}], "no_packer": 2}})
+        # In text, a name from a hostile database reaches the terminal escaped.
+        evil = os.path.join(self.dir, "db", "evil.vnt")
+        with open(evil, "wb") as f:
+            f.write(database([("1.0", "2026-12-08"), ("SIG-A", "C", b"Red\x1b[31m\xc2\x9b2J", "-", "-")]))
+        status, out, err = run("--summary", "--compiler-db", evil, "--compression-db", self.compressions,
+                               self.ten, self.ten, self.plain)
+        self.assertEqual(status, 0, err)
+        summary = out[out.index("Summary: 3 files, 3 analysed"):].splitlines()
+        self.assertEqual([line.split() for line in summary[1:]],
+                         [["compiler", "files"], ["Red\\x1B[31m\\xC2\\x9B2J", "2"], ["none", "1"],
+                          ["packer", "files"], ["none", "3"]])
+
     def test_usage(self):
         for args in ([], ["--frobnicate", self.both], ["-j", "0", self.both], ["--compiler-db"]):
             status, out, err = run(*args)

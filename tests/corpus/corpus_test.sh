@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # corpus_test.sh CLI DATA_DIR SOURCES WORK_DIR
 # Compiles small programs with the toolchains at hand, wraps one in an NSIS
-# installer, and checks that vantric-cli with the shipped databases names the
-# right compiler family and packer, and no packer for what isn't packed.
+# installer and a script in distlib's launcher, and checks that vantric-cli
+# with the shipped databases names the right compiler family and packer (with
+# the version where the tool tells its own), no packer for what isn't packed,
+# and the same version strings as an independent reader.
 set -uo pipefail
 cli="$1" data="$2" src="$3" work="$4"
 rm -rf "$work" && mkdir -p "$work"
@@ -31,10 +33,18 @@ built=0
 for arch in i686 x86_64; do
   cc="$arch-w64-mingw32-gcc" cxx="$arch-w64-mingw32-g++"
   command -v "$cc" >/dev/null || { echo "skip: no $cc"; skip=$((skip + 1)); continue; }
+  # The compiler's major version, as its ident in every object states it.
+  gcc_fam="GCC (MinGW-w64) $("$cc" -dumpversion | sed 's/[^0-9].*//')"
   "$cc" -O2 -o "$work/$arch-c.exe" "$src/hello.c" || { fail=$((fail + 1)); continue; }
   "$cc" -O2 -s -mwindows -o "$work/$arch-gui.exe" "$src/gui.c" || fail=$((fail + 1))
   "$cc" -O2 -shared -o "$work/$arch-lib.dll" "$src/lib.c" || fail=$((fail + 1))
   "$cxx" -std=c++17 -O2 -static -o "$work/$arch-cpp.exe" "$src/hello.cpp" || fail=$((fail + 1))
+  # Version resources, compared with an independent reader below.
+  for shape in translated untranslated; do
+    def=(); [ "$shape" = untranslated ] && def=(-DUNTRANSLATED)
+    "$arch-w64-mingw32-windres" "${def[@]}" -o "$work/$shape-$arch.o" "$src/version.rc" &&
+      "$cc" -O2 -o "$work/$arch-version-$shape.exe" "$src/hello.c" "$work/$shape-$arch.o" || fail=$((fail + 1))
+  done
   for f in "$work"/$arch-*; do expect "$f" "$gcc_fam" -; done
   built=1
 done
@@ -43,10 +53,33 @@ done
 # An NSIS installer around one of them: the stub is MinGW-built too.
 if command -v makensis >/dev/null; then
   payload="$(ls "$work"/*-c.exe | head -n1)"
+  nsis="NSIS $(makensis -VERSION | sed 's/^v//; s/-.*//')"
   makensis -V1 -DOUT="$work/setup.exe" -DPAYLOAD="$payload" "$src/installer.nsi" >/dev/null &&
-    expect "$work/setup.exe" "$gcc_fam" "NSIS" || { fail=$((fail + 1)); echo "FAIL makensis"; }
+    expect "$work/setup.exe" "$gcc_fam" "$nsis" || { fail=$((fail + 1)); echo "FAIL makensis"; }
 else
   echo "skip: no makensis"; skip=$((skip + 1))
+fi
+
+# Nim compiles through the MinGW-w64 C compiler; its runtime marks it first.
+if command -v nim >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null; then
+  if nim c --hints:off -d:release --os:windows --cpu:amd64 --cc:gcc --gcc.exe:x86_64-w64-mingw32-gcc \
+    --gcc.linkerexe:x86_64-w64-mingw32-gcc --nimcache:"$work/nimcache" -o:"$work/nim.exe" "$src/hello.nim" \
+    >"$work/nim.log" 2>&1; then
+    expect "$work/nim.exe" Nim -
+  else
+    fail=$((fail + 1)); echo "FAIL nim"; cat "$work/nim.log"
+  fi
+else
+  echo "skip: no nim"; skip=$((skip + 1))
+fi
+
+# A Python script wrapped by distlib's launcher (the MSVC-built stub it ships).
+if /usr/bin/python3 -c 'import distlib.scripts' 2>/dev/null; then
+  /usr/bin/python3 "$src/distlib_launchers.py" "$work/launchers" 64 t >/dev/null &&
+    expect "$work/launchers/hello.exe" "Microsoft Visual C++" "Python script launcher (distlib)" ||
+    { fail=$((fail + 1)); echo "FAIL distlib"; }
+else
+  echo "skip: no python3-distlib"; skip=$((skip + 1))
 fi
 
 # Search limits: the Inno Setup loader's help text counts only within the
@@ -63,6 +96,15 @@ for name, at in (("deep.bin", 0xC8000), ("early.bin", 0x100)):
 PY
 expect "$work/deep.bin" - -
 expect "$work/early.bin" - "Inno Setup"
+
+# The four version fields of every program built above against pefile's
+# reading of the same resource.
+if /usr/bin/python3 -c 'import pefile' 2>/dev/null; then
+  /usr/bin/python3 "$(dirname "$0")/version_strings.py" "$cli" "$data" \
+    "$work"/*.exe "$work"/*.dll "$work"/launchers/*.exe && pass=$((pass + 1)) || fail=$((fail + 1))
+else
+  echo "skip: no python3-pefile"; skip=$((skip + 1))
+fi
 
 echo "corpus: $pass passed, $fail failed, $skip skipped"
 [ "$fail" -eq 0 ]

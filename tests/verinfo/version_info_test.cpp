@@ -84,14 +84,60 @@ TEST_P(VersionInfoTest, NoStringAndNoFixedPartGivesEmptyFileVersion) {
   EXPECT_EQ(info->FileVersion(), "");
 }
 
-TEST_P(VersionInfoTest, OnlyTheFirstTranslationIsUsed) {
-  auto info = Open(PeWithVersion(Root(
-      FixedInfo(1, 0, 0, 0), {Block(u"StringFileInfo", {Block(u"040904E4", {Text(u"CompanyName", u"c")})}),
-                              Translations({0x04B00407, 0x04E40409})})));
-  EXPECT_TRUE(info->Valid());
-  EXPECT_EQ(info->Translation(), "040704B0");
-  EXPECT_EQ(info->CompanyName(), "");
-  EXPECT_EQ(info->FileVersion(), "1.0.0.0");
+TEST_P(VersionInfoTest, StringsComeFromTheFirstTranslationsTableElseTheFirstTable) {
+  auto company = [](std::u16string table, std::u16string value) {
+    return Block(std::move(table), {Text(u"CompanyName", std::move(value))});
+  };
+  auto withTables = [](std::vector<VersionNode> tables, std::vector<VersionNode> rest) {
+    rest.insert(rest.begin(), Block(u"StringFileInfo", std::move(tables)));
+    return PeWithVersion(Root(FixedInfo(1, 0, 0, 0), std::move(rest)));
+  };
+  struct Case {
+    const char* name;
+    std::string file;
+    const char* translation;
+    const char* company;
+  };
+  const Case cases[] = {
+      // The first translation's table, though not the first table.
+      {"translated table",
+       withTables({company(u"040904E4", u"english"), company(u"040704B0", u"german")},
+                  {Translations({0x04B00407, 0x04E40409})}),
+       "040704B0", "german"},
+      // Only a later translation has a table: the first table, as MinGW-built
+      // libraries need.
+      {"untranslated table",
+       withTables({company(u"040904E4", u"english"), company(u"040C04B0", u"french")},
+                  {Translations({0x04B00407, 0x04E40409})}),
+       "040704B0", "english"},
+      {"no translation", withTables({company(u"000004B0", u"neutral"), company(u"040904E4", u"english")}, {}),
+       "", "neutral"},
+      {"no table", withTables({}, {Translations({0x04E40409})}), "040904E4", ""},
+  };
+  for (const Case& c : cases) {
+    auto info = Open(c.file);
+    EXPECT_TRUE(info->Valid()) << c.name;
+    EXPECT_EQ(info->Translation(), c.translation) << c.name;
+    EXPECT_EQ(info->CompanyName(), c.company) << c.name;
+    EXPECT_EQ(info->FileVersion(), "1.0.0.0") << c.name;
+  }
+}
+
+TEST_P(VersionInfoTest, ResourceTooShortForItsRootIsNoVersionResource) {
+  auto rootLength = [](std::uint16_t length) {
+    VersionNode root = StandardBlock(u"040904E4", 0x04E40409, {Text(u"CompanyName", u"c")});
+    root.length = length;
+    return PeWithVersion(root);
+  };
+  const std::pair<const char*, std::string> cases[] = {{"no data", BuildPe({{kRtVersion, 1, 0x0409, ""}})},
+                                                       {"root length 0", rootLength(0)},
+                                                       {"root length 5", rootLength(5)}};
+  for (const auto& [name, file] : cases) {
+    SCOPED_TRACE(name);
+    ExpectNothing(*Open(file));
+  }
+  // Six bytes hold the header: a root with nothing more is still a resource.
+  EXPECT_TRUE(Open(rootLength(6))->Valid());
 }
 
 TEST_P(VersionInfoTest, BlocksAreFoundByKeyNotByPosition) {
