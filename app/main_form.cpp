@@ -314,8 +314,10 @@ void TMainForm::SpeedButtonClick(BarButton button) {
       SetWindowPos(handle(), buttons_[kOnTopButton]->Down() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       break;
-    case kOpenButton:   // the file picker comes with its own window
-    case kAboutButton:  // and so does the About box
+    case kAboutButton:
+      if (showAbout) showAbout();
+      break;
+    case kOpenButton:  // the file picker comes with its own window
     case kBarButtonCount: break;
   }
 }

@@ -91,6 +91,8 @@ class TMainForm : public ui::Window {
   // The seams: every message box and every shell launch of the window.
   MessageBoxFunction messageBox;
   ShellExecuteFunction shellExecute;
+  // What "&About" does: shows the About window.
+  std::function<void()> showAbout;
 
   // For the tests and for whoever builds on this window.
   const std::string& CurrentFile() const { return currentFile_; }
