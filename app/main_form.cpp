@@ -10,6 +10,8 @@
 
 #include "analysis/analyze_file.h"
 #include "sigdb/database.h"
+#include "platform/file_system.h"
+#include "shellstuff/browse_for_file.h"
 #include "sigdb/matcher.h"
 #include "ui/font.h"
 #include "ui/safe_link.h"
@@ -132,6 +134,7 @@ void TMainForm::CreateGroup(const char* caption, int top, int height,
     label.Create("STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, handle(), groupLeft + kLabelLeft,
                  top + kFirstLabelTop + row * kRowPitch, kLabelWidth, kLabelHeight);
     label.SetFont(formFont_.get());
+    label.FitToText();
 
     const auto field = static_cast<ResultField>(static_cast<int>(firstField) + row);
     ResultFieldControl& result = fields_[static_cast<int>(field)];
@@ -211,7 +214,7 @@ bool TMainForm::LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedData
     PostQuitMessage(kMissingDatabaseQuitCode);
     return false;
   }
-  into = LoadedDatabase::Load(*path, kind);
+  into.LoadFrom(*path, kind);
   return true;
 }
 
@@ -262,10 +265,10 @@ bool TMainForm::FormKeyPreview(const MSG& message) {
         biew.Show(!biew.Visible());
       }
       return false;  // the focused control still gets the key
-    case WM_CHAR:
     case WM_SYSCHAR: {
+      // Alt and a caption's letter press a button. A plain letter does
+      // nothing: one stray key must never start a sample.
       if (KeyDown(VK_CONTROL)) return false;
-      // Accelerators are plain letters; the focus never rests on a control that types.
       const char typed = static_cast<char>(std::toupper(static_cast<unsigned char>(message.wParam)));
       for (const auto& button : buttons_) {
         if (button->Visible() && button->Accelerator() == typed) {
@@ -314,12 +317,22 @@ void TMainForm::SpeedButtonClick(BarButton button) {
       SetWindowPos(handle(), buttons_[kOnTopButton]->Down() ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       break;
+    case kOpenButton: OpenClick(); break;
     case kAboutButton:
       if (showAbout) showAbout();
       break;
-    case kOpenButton:  // the file picker comes with its own window
     case kBarButtonCount: break;
   }
+}
+
+void TMainForm::OpenClick() {
+  // The picker starts in the folder of the last pick. Cancel changes nothing:
+  // the file on screen stays the one Run, View and Biew act on.
+  std::string path = lastFolder_.substr(0, lastFolder_.find_last_of("\\:") + 1);
+  if (!BrowseForFile(path, "Select an executable file...", 0)) return;
+  lastFolder_ = path;
+  currentFile_ = path;
+  if (FileExists(currentFile_)) AnalyzeFile(currentFile_);
 }
 
 bool TMainForm::HandleResultFieldMessage(ResultField field, UINT message, LPARAM lParam, LRESULT& result) {
@@ -330,8 +343,13 @@ bool TMainForm::HandleResultFieldMessage(ResultField field, UINT message, LPARAM
       ResultFieldEnter();
       result = 0;
       return true;
-    case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      // The second press of a double-click: the first click has opened the
+      // link already, and one click opens it once.
+      ResultFieldEnter();
+      result = 0;
+      return true;
+    case WM_LBUTTONDOWN:
       // Capture, so that the release is seen wherever it happens.
       control.pressed = true;
       SetCapture(control.control.handle());

@@ -96,6 +96,7 @@ class TMainForm : public ui::Window {
 
   // For the tests and for whoever builds on this window.
   const std::string& CurrentFile() const { return currentFile_; }
+  const std::string& LastFolder() const { return lastFolder_; }
   const LoadedDatabase& CompilerDb() const { return compilerDb_; }
   const LoadedDatabase& CompressionDb() const { return compressionDb_; }
   HWND Field(ResultField field) const { return fields_[static_cast<int>(field)].control.handle(); }
@@ -133,6 +134,7 @@ class TMainForm : public ui::Window {
   void ResultFieldEnter();
   void ResultFieldClick(ResultField field);
   void SpeedButtonClick(BarButton button);
+  void OpenClick();
 
   bool LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedDatabase& into);
   void ShowMessage(const std::string& text);

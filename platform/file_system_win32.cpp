@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
@@ -10,7 +11,20 @@ namespace {
 
 [[noreturn]] void ThrowLastError() { throw IoError(static_cast<int>(GetLastError())); }
 
-bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+// "\\?\" starts a literal long path; its "?" is no wildcard.
+constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+
+bool IsLongPath(const std::string& path) { return path.starts_with(kLongPathPrefix); }
+
+bool HasWildcard(const std::string& path) {
+  return path.find_first_of("*?", IsLongPath(path) ? kLongPathPrefix.size() : 0) != std::string::npos;
+}
+
+DWORD FileAttributes(const std::string& path) {
+  // Only the wide function reads a long path beyond MAX_PATH.
+  if (IsLongPath(path)) return GetFileAttributesW(WidePath(path).c_str());
+  return GetFileAttributesA(path.c_str());
+}
 
 }  // namespace
 
@@ -22,7 +36,7 @@ bool FileExists(const std::string& path) {
   // GetFileAttributesA does not expand wildcards, but be explicit: a pattern
   // never names a file.
   if (path.empty() || HasWildcard(path)) return false;
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = FileAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

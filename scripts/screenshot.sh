@@ -19,15 +19,16 @@ winfile="Z:${file//\//\\}"
 out=$(realpath -m "$2")
 
 cd "$root"
-if [ ! -f build/win32/CMakeCache.txt ]; then
-  cmake --preset win32 >/dev/null
+preset=$(scripts/windows-preset)
+if [ ! -f "build/$preset/CMakeCache.txt" ]; then
+  cmake --preset "$preset" >/dev/null
 fi
 # The build copies data/*.vnt beside vantric.exe, where the program finds them.
-cmake --build --preset win32 --target vantric >/dev/null
-exe=build/win32/app/vantric.exe
+cmake --build --preset "$preset" --target vantric >/dev/null
+exe=build/$preset/app/vantric.exe
 
 unset WINEPREFIX VANTRIC_WINEPREFIX
-prefix="$root/build/win32/wineprefix"
+prefix="$root/build/$preset/wineprefix"
 scripts/wine-prefix "$prefix"
 
 source scripts/xvfb.sh

@@ -12,6 +12,17 @@ LoadedDatabase LoadedDatabase::Load(const std::string& path, DatabaseKind kind) 
   return database;
 }
 
+void LoadedDatabase::LoadFrom(const std::string& path, DatabaseKind databaseKind) {
+  kind = databaseKind;
+  try {
+    LoadDatabase(path, records, count);
+  } catch (...) {
+    index = SignatureIndex(records, kind);
+    throw;
+  }
+  index = SignatureIndex(records, kind);
+}
+
 int LoadedDatabase::patternCount() const { return PatternCount(count); }
 
 }  // namespace vantric

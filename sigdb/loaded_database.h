@@ -18,6 +18,11 @@ struct LoadedDatabase {
   // Throws IoError; on failure the database stays as it was.
   static LoadedDatabase Load(const std::string& path, DatabaseKind kind);
 
+  // Loads into this object. Throws IoError; a read failure midway keeps the
+  // full count and the records read so far (the rest are empty and never
+  // match), indexed, as the window holds a database whose read broke off.
+  void LoadFrom(const std::string& path, DatabaseKind kind);
+
   int patternCount() const;
 };
 

@@ -62,6 +62,13 @@ class Application {
   void SetCursor(int index, HCURSOR cursor);
   HCURSOR Cursor(int index) const;
 
+  // Shows help for a topic. The program ships no help file: without a
+  // handler set, a request is ignored.
+  void SetHelpHandler(std::function<void(int context)> handler) { helpHandler_ = std::move(handler); }
+  void HelpContext(int context) const {
+    if (helpHandler_) helpHandler_(context);
+  }
+
   // Call inside a catch block: shows the exception being handled, or hands
   // its text to `onException` when one is set. Any thread may call it.
   void HandleException() noexcept;
@@ -81,6 +88,7 @@ class Application {
   std::map<HWND, KeyPreview> previews_;
   std::set<HWND> dialogs_;
   std::map<int, HCURSOR> cursors_;
+  std::function<void(int)> helpHandler_;
 };
 
 }  // namespace vantric::ui

@@ -24,6 +24,10 @@ class Control {
   void Show(bool visible) const { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
   bool Visible() const { return IsWindowVisible(handle_) != FALSE; }
   void Repaint() const { UpdateWindow(handle_); }
+  // Sizes the control to its one-line text in its font, keeping its left and
+  // top, as an auto-sized label does: whatever face the system substitutes,
+  // the text is never clipped.
+  void FitToText() const;
 
  private:
   HWND handle_ = nullptr;

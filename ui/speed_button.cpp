@@ -51,6 +51,12 @@ void SpeedButton::SetHot(bool hot) {
   InvalidateRect(handle(), nullptr, TRUE);
 }
 
+bool SpeedButton::ContainsClientPoint(POINT point) const {
+  RECT client{};
+  GetClientRect(handle(), &client);
+  return PtInRect(&client, point) != FALSE;
+}
+
 void SpeedButton::Paint(HDC dc) const {
   RECT client{};
   GetClientRect(handle(), &client);
@@ -115,14 +121,12 @@ LRESULT SpeedButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEMOVE: {
-      if (!hot_) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle(), 0};
-        TrackMouseEvent(&track);
-      }
-      RECT client{};
-      GetClientRect(handle(), &client);
+      // Asked again on every move: a capture in between may have cancelled
+      // the earlier request, and then the leave would never be reported.
+      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, handle(), 0};
+      TrackMouseEvent(&track);
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      SetHot(PtInRect(&client, at) != FALSE);
+      SetHot(ContainsClientPoint(at));
       return 0;
     }
     case WM_MOUSELEAVE: SetHot(false); return 0;
@@ -141,12 +145,17 @@ LRESULT SpeedButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (click) Click();
       return 0;
     }
-    case WM_CAPTURECHANGED:
-      if (pressed_) {
-        pressed_ = false;
-        InvalidateRect(handle(), nullptr, TRUE);
-      }
+    case WM_CAPTURECHANGED: {
+      pressed_ = false;
+      // Where the pointer is now decides the edge, not where it was pressed.
+      POINT cursor{};
+      GetCursorPos(&cursor);
+      ScreenToClient(handle(), &cursor);
+      SetHot(ContainsClientPoint(cursor));
+      InvalidateRect(handle(), nullptr, TRUE);
       return 0;
+    }
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(options_.font);
     case WM_SETTEXT:
       options_.caption = reinterpret_cast<const char*>(lParam) ? reinterpret_cast<const char*>(lParam) : "";
       InvalidateRect(handle(), nullptr, TRUE);

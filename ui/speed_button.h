@@ -31,6 +31,8 @@ class SpeedButton : public Window {
   // Acts as a click by the user would.
   void Click();
   bool Down() const { return down_; }
+  // The pointer is over it: the raised edge shows.
+  bool Hot() const { return hot_; }
   void SetDown(bool down);
   const std::string& Caption() const { return options_.caption; }
   // The accelerator character, upper case; 0 when there is none.
@@ -42,6 +44,7 @@ class SpeedButton : public Window {
  private:
   void Paint(HDC dc) const;
   void SetHot(bool hot);
+  bool ContainsClientPoint(POINT point) const;
 
   Options options_;
   bool down_ = false;     // toggle state

@@ -18,6 +18,7 @@
 
 #include "platform/io_error.h"
 #include "sigdb/database.h"
+#include "tests/gui/browse_dialog_driver.h"
 #include "tests/gui/message_box_catcher.h"
 #include "tests/support/temp_dir.h"
 #include "ui/application.h"
@@ -575,6 +576,241 @@ TEST_F(MainFormTest, OnTopIsAToggle) {
   SetWindowPos(probe.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!topmost(probe.get())) GTEST_SKIP() << "this display has no stay-on-top windows";
   EXPECT_TRUE(wasTopmost);
+}
+
+TEST_F(MainFormTest, OpenPicksAnalysesAndRemembersTheFolder) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const std::string dropped = dir_.Write("dropped.bin", std::string("0123456789") + kPackerMark);
+  SendMessageA(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dropped})), 0);
+  std::filesystem::create_directory(dir_.path() / "picked");
+  const std::string picked = dir_.Write("picked\\picked.bin", std::string("0123456789") + kCompilerMark);
+  using testing::Press;
+  using testing::Select;
+  using testing::SelectSpecialFolder;
+
+  // Cancel changes nothing: the dropped file stays the one Run acts on.
+  {
+    testing::BrowseDialogDriver driver({Press(IDCANCEL)});
+    form.Button(kOpenButton).Click();
+    EXPECT_TRUE(driver.finished());
+  }
+  EXPECT_EQ(form.CurrentFile(), dropped);
+  EXPECT_EQ(form.LastFolder(), "");
+  EXPECT_EQ(FieldText(form, ResultField::kProgram), "Packer Z");
+
+  // A pick is analysed and becomes the current file.
+  std::string title;
+  {
+    testing::BrowseDialogDriver driver({testing::Check([&](HWND dialog) {
+                                          title = ui::WindowText(GetDlgItem(dialog, 0x3742));
+                                          EXPECT_EQ(GetDlgItem(dialog, 0xFFFF), nullptr) << "no Help button";
+                                        }),
+                                        Select(picked), Press(IDOK)});
+    form.Button(kOpenButton).Click();
+  }
+  EXPECT_EQ(form.CurrentFile(), picked);
+  EXPECT_EQ(form.LastFolder(), picked);
+  EXPECT_EQ(Caption(), picked);
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+  EXPECT_EQ(title, "Select an executable file...");
+
+  // The next Open starts in that file's folder; a picker error goes to the
+  // error display and leaves everything as it was.
+  std::vector<std::string> preselected;
+  {
+    // OK forced on an item that has no path: the picker raises. Clicked as
+    // a user does, so the error takes the window's own way to the display.
+    testing::BrowseDialogDriver driver({SelectSpecialFolder(CSIDL_DRIVES), Press(IDOK)});
+    testing::SetSelectionSpy spy;
+    SendMessageA(form.Button(kOpenButton).handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(form.Button(kOpenButton).handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    preselected = spy.paths;
+  }
+  ASSERT_FALSE(preselected.empty());
+  EXPECT_EQ(preselected.front(), (dir_.path() / "picked").string() + "\\");
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_TRUE(boxes_.boxes()[0].errorIcon);
+  EXPECT_EQ(form.CurrentFile(), picked);
+  EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+
+  form.Button(kRunButton).Click();
+  EXPECT_EQ(shellCalls_, (std::vector<ShellCall>{{picked, ""}}));
+}
+
+// A click on a URL field: a press and a release on it.
+void ClickField(HWND field) {
+  SendMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+TEST_F(MainFormTest, LinksOpenOnlyWebAndMailAddressesOncePerClick) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const struct {
+    const char* text;
+    const char* opened;  // null: nothing
+  } cases[] = {
+      {"-", nullptr},
+      {"", nullptr},
+      {"http://x", "http://x"},
+      {"HTTPS://x", "HTTPS://x"},
+      {"ftp://files.example", "ftp://files.example"},
+      {"MailTo:someone@example.org", "MailTo:someone@example.org"},
+      {"www.x.org", "http://www.x.org"},
+      {"C:\\Windows\\notepad.exe", nullptr},
+      {"notepad.exe", nullptr},
+      {"file:///c:/x", nullptr},
+      {"javascript:x", nullptr},
+      {"http://", nullptr},
+      {"http://x\" --flag", nullptr},  // would end the browser's argument
+      {"http://x\tcalc", nullptr},
+  };
+  for (const ResultField url : {ResultField::kCompilerUrl, ResultField::kProgramUrl}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.text);
+      shellCalls_.clear();
+      SetWindowTextA(form.Field(url), c.text);
+      ClickField(form.Field(url));
+      EXPECT_EQ(shellCalls_, (c.opened ? std::vector<ShellCall>{{c.opened, ""}} : std::vector<ShellCall>{}));
+    }
+  }
+  // A double-click is one click and a second press: the link opens once.
+  shellCalls_.clear();
+  const HWND url = form.Field(ResultField::kCompilerUrl);
+  SetWindowTextA(url, "http://x");
+  ClickField(url);
+  SendMessageA(url, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(shellCalls_.size(), 1u);
+}
+
+TEST_F(KeyTest, OnlyAltWithALetterPressesAButton) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  const std::string sample = dir_.Write("sample.bin", "0123456789");
+  SendMessageA(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({sample})), 0);
+  form.Button(kBiewButton).Show(true);
+
+  for (const char letter : {'r', 'R', 'v', 'b', 'o', 't', 'a'}) {
+    PostMessageA(GetFocus(), WM_CHAR, letter, 1);
+    App().ProcessMessages();
+  }
+  EXPECT_TRUE(shellCalls_.empty()) << "a stray key starts nothing";
+  EXPECT_FALSE(form.Button(kOnTopButton).Down());
+
+  PostMessageA(GetFocus(), WM_SYSCHAR, 'r', 1 << 29);
+  PostMessageA(GetFocus(), WM_SYSCHAR, 'V', 1 << 29);
+  PostMessageA(GetFocus(), WM_SYSCHAR, 't', 1 << 29);
+  App().ProcessMessages();
+  EXPECT_EQ(shellCalls_, (std::vector<ShellCall>{{sample, ""}, {"notepad.exe", sample}}));
+  EXPECT_TRUE(form.Button(kOnTopButton).Down());
+}
+
+TEST_F(MainFormTest, LabelsFitTheirTextAndButtonsTellTheirFont) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  int labels = 0;
+  for (HWND child = GetWindow(form.handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[16] = {};
+    GetClassNameA(child, className, sizeof className);
+    const std::string text = ui::WindowText(child);
+    if (lstrcmpiA(className, "Static") != 0 || text.empty() || text.back() != ':') continue;
+    SCOPED_TRACE(text);
+    ++labels;
+    const ui::unique_hdc_window dc(child);
+    const ui::SelectObjectScope font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, form.handle(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_GE(rect.right - rect.left, extent.cx);
+    EXPECT_GE(rect.bottom - rect.top, extent.cy);
+    EXPECT_EQ(rect.left, 20);
+    EXPECT_LT(rect.right, 77) << "clear of the fields";
+  }
+  EXPECT_EQ(labels, 12);
+
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(form.Button(kRunButton).handle(), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_STREQ(font.lfFaceName, "Arial");
+  EXPECT_EQ(font.lfWeight, FW_BOLD);
+}
+
+TEST_F(MainFormTest, HoverEdgeGoesWhenThePointerLeaves) {
+  WriteDatabases();
+  TMainForm& form = CreateAndShow();
+  ui::SpeedButton& onTop = form.Button(kOnTopButton);
+  RECT rect{};
+  GetWindowRect(onTop.handle(), &rect);
+  const auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      App().ProcessMessages();
+      Sleep(10);
+    }
+  };
+  const auto moveTo = [&](int x, int y) {
+    SetCursorPos(x, y);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &move, sizeof move);
+    settle();
+  };
+  moveTo(rect.left + 10, rect.top + 10);
+  EXPECT_TRUE(onTop.Hot());
+  for (int i = 0; i < 2; ++i) {
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+    settle();
+  }
+  EXPECT_FALSE(onTop.Down());
+  // Straight off the window.
+  RECT window{};
+  GetWindowRect(form.handle(), &window);
+  moveTo(window.right + 20, window.bottom + 20);
+  EXPECT_FALSE(onTop.Hot());
+}
+
+TEST_F(MainFormTest, DatabaseReadBrokenOffMidwayKeepsWhatWasRead) {
+  // 600 records: the loader reads 256 at a time, so a lock on the last ones
+  // breaks the read off after the first chunks.
+  TLangDefinitionArray records = {Record({"1", "d"})};
+  for (int i = 1; i < 600; ++i) records.push_back(Record({"pattern-" + std::to_string(i), "L", "C", "M", "U"}));
+  WriteCompilerDb(records);
+  WriteCompressionDb({Record({"7.1", "2025-02-03"})});
+  const HANDLE file = CreateFileA(dir_.File(kCompilerDatabaseName).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(LockFile(file, 550 * kRecordSize, 0, kRecordSize, 0));
+  {
+    // Some systems (Wine) keep byte-range locks without enforcing them on reads.
+    const HANDLE reader = CreateFileA(dir_.File(kCompilerDatabaseName).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(reader, 550 * kRecordSize, nullptr, FILE_BEGIN);
+    char byte = 0;
+    DWORD got = 0;
+    const bool enforced = !ReadFile(reader, &byte, 1, &got, nullptr);
+    CloseHandle(reader);
+    if (!enforced) {
+      CloseHandle(file);
+      GTEST_SKIP() << "byte-range locks are not enforced here";
+    }
+  }
+  TMainForm& form = CreateAndShow();
+  CloseHandle(file);
+
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "I/O error 33.");  // a locked region
+  EXPECT_EQ(form.CompilerDb().count, 600);
+  EXPECT_EQ(form.CompilerDb().records[255].fields[0].str(), "pattern-255");
+  EXPECT_EQ(form.CompilerDb().records[599].fields[0].str(), "");
+  EXPECT_EQ(form.StatusBar().SimpleText(), "") << "the rest of start-up is skipped";
 }
 
 TEST(ExceptionDisplay, AddsAFinalPeriodAfterCharactersThatSortAfterIt) {

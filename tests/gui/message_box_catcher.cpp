@@ -58,7 +58,8 @@ LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wParam, LPARAM lParam)
     const auto dialog = reinterpret_cast<HWND>(wParam);
     char className[32] = {};
     GetClassNameA(dialog, className, sizeof className);
-    if (std::strcmp(className, "#32770") == 0) {
+    // Only message boxes: the shell's browse dialog is left to its driver.
+    if (std::strcmp(className, "#32770") == 0 && !FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr)) {
       CaughtMessageBox box;
       box.caption = TextOf(dialog);
       EnumChildWindows(dialog, ReadChild, reinterpret_cast<LPARAM>(&box));

@@ -142,6 +142,17 @@ TEST(FileExistence, OnlyExistingNonDirectoryPathsCount) {
   // Wildcards are never expanded, even when they would match a file.
   EXPECT_FALSE(FileExists(dir.File("*.vnt")));
   EXPECT_FALSE(FileExists(dir.File("?.vnt")));
+  if (std::filesystem::path::preferred_separator == '\\') {
+    // "\\?\" starts a literal long path: its "?" is no wildcard, and the name
+    // may run past 260 characters.
+    EXPECT_TRUE(FileExists("\\\\?\\" + file));
+    EXPECT_FALSE(FileExists("\\\\?\\" + dir.File("?.vnt")));
+    std::filesystem::path deep = dir.path();
+    while (deep.string().size() < 300) deep /= std::string(40, 'd');
+    std::filesystem::create_directories(deep);
+    std::ofstream(deep / "long.vnt") << "x";
+    EXPECT_TRUE(FileExists("\\\\?\\" + (deep / "long.vnt").string()));
+  }
   // Timestamps don't matter: a file dated 1970 or 2200 exists.
   using namespace std::chrono;
   auto time = std::filesystem::last_write_time(file);
