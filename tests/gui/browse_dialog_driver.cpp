@@ -60,7 +60,9 @@ void BrowseDialogDriver::RunNextStep() {
 }
 
 BrowseDialogDriver::Step Select(const std::string& path) {
-  return [path](HWND dialog) { SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str())); };
+  return [path](HWND dialog) {
+    SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+  };
 }
 
 BrowseDialogDriver::Step SelectSpecialFolder(int csidl) {
