@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "ui/font.h"
 #include "ui/safe_link.h"
 
@@ -19,6 +21,7 @@ constexpr COLORREF kPurple = 0x800080;  // a visited link
 // The hand, registered by the main window at start.
 constexpr int kHandCursor = 12;
 constexpr RECT kBevel2{2, 1, 2 + 55, 1 + 303};
+constexpr int kLinkLeft = 149;
 
 constexpr char kTagline[] = "Tells how a Windows program was built";
 constexpr char kWebSite[] = "http://example.org/vantric";
@@ -45,6 +48,14 @@ int FittingWidth(HWND label, HFONT font, const std::string& text, int width) {
   SIZE size{};
   GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx > width ? static_cast<int>(size.cx) : width;
+}
+
+// A control's rectangle in its parent's client coordinates.
+RECT BoundsIn(HWND parent, HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 }  // namespace
@@ -175,13 +186,14 @@ void TAboutForm::CreateControls() {
   SendMessageA(image1_.handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
   CreateLabel(kLabel3, "Official web site:", 64, 254, 77, 13, formFont_.get());
   CreateLabel(kLabel4, "Bug report:", 64, 271, 52, 13, formFont_.get());
-  CreateLabel(kLabel5, kWebSite, 149, 254, 133, 13, linkFont_.get());
+  CreateLabel(kLabel5, kWebSite, kLinkLeft, 254, 133, 13, linkFont_.get());
   MakeLink(kLabel5, kWebSite);
-  CreateLabel(kLabel6, kBugAddress, 149, 271, 104, 13, linkFont_.get());
+  CreateLabel(kLabel6, kBugAddress, kLinkLeft, 271, 104, 13, linkFont_.get());
   MakeLink(kLabel6, std::string("mailto:") + kBugAddress);
   CreateLabel(kLabel7, "Ideas, opinions:", 64, 288, 74, 13, formFont_.get());
-  CreateLabel(kLabel8, kAuthorAddress, 149, 288, 94, 13, linkFont_.get());
+  CreateLabel(kLabel8, kAuthorAddress, kLinkLeft, 288, 94, 13, linkFont_.get());
   MakeLink(kLabel8, std::string("mailto:") + kAuthorAddress + "?subject=Vantric2000");
+  KeepLinksClearOfCaptions();
 
   secretPanel_.CreatePanel(handle(), 64, 59, 334, 189);
   secretPanel_.SetCycled(true);
@@ -195,6 +207,22 @@ void TAboutForm::CreateControls() {
   secretPanel_.SetLines(CreditLines());
 
   application_.AddDialog(handle());
+}
+
+void TAboutForm::KeepLinksClearOfCaptions() {
+  const auto right = [this](LabelNumber number) {
+    return static_cast<int>(BoundsIn(handle(), Label(number)).right);
+  };
+  // The layout leaves 8 pixels between the captions and the links; a wider
+  // font than the layout's pushes the links right instead of under them.
+  constexpr int kGap = 8;
+  const int linkLeft =
+      std::max({kLinkLeft, right(kLabel3) + kGap, right(kLabel4) + kGap, right(kLabel7) + kGap});
+  if (linkLeft == kLinkLeft) return;
+  for (LabelNumber link : {kLabel5, kLabel6, kLabel8}) {
+    SetWindowPos(Label(link), nullptr, linkLeft, BoundsIn(handle(), Label(link)).top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TAboutForm::FormCreate() {

@@ -74,6 +74,7 @@ class TAboutForm : public ui::Window {
   void CreateLabel(LabelNumber number, const std::string& text, int left, int top, int width, int height,
                    HFONT font, DWORD align = SS_LEFT);
   void MakeLink(LabelNumber number, const std::string& target);
+  void KeepLinksClearOfCaptions();
   bool HandleLabelMessage(LabelControl& label, UINT message, LPARAM lParam, LRESULT& result);
   void SetUnderline(LabelControl& label, bool underlined);
 
