@@ -101,9 +101,9 @@ void TSecretPanel::SetActive(bool value) {
   if (value == active_) return;
   if (value) {
     active_ = true;
-    ++run_;
     {
       const std::lock_guard guard(imageLock_);
+      ++run_;
       scrollPos_ = 0;
     }
     try {
@@ -147,6 +147,16 @@ void TSecretPanel::SetActive(bool value) {
   }
   hidden_.clear();
   Invalidate();
+}
+
+void TSecretPanel::SetCycled(bool value) {
+  const std::lock_guard guard(imageLock_);
+  cycled_ = value;
+}
+
+void TSecretPanel::SetRightToLeft(bool value) {
+  const std::lock_guard guard(imageLock_);
+  rightToLeft_ = value;
 }
 
 void TSecretPanel::SetAlignment(TAlignment value) {
@@ -293,8 +303,14 @@ void TSecretPanel::PrepareImage() {
   }
 
   image_->Resize(width, height);
-  image_->SelectFont(Font());
-  SetTextColor(image_->dc(), FontColor());
+  LOGFONTA logFont{};
+  GetObjectA(Font(), sizeof logFont, &logFont);
+  ui::unique_hfont imageFont(CreateFontIndirectA(&logFont));
+  image_->SelectFont(imageFont.get());
+  imageFont_ = std::move(imageFont);  // the old one is no longer selected
+  imageColor_ = Color();
+  imageFontColor_ = FontColor();
+  SetTextColor(image_->dc(), imageFontColor_);
   SetBkMode(image_->dc(), TRANSPARENT);
 }
 
@@ -310,7 +326,7 @@ void TSecretPanel::RenderFrame() {
 
   const int saved = SaveDC(dc);
   SetWindowOrgEx(dc, textRect_.left, textRect_.top, nullptr);
-  const ui::unique_hbrush brush(CreateSolidBrush(Color()));
+  const ui::unique_hbrush brush(CreateSolidBrush(imageColor_));
   SelectObject(dc, brush.get());
   PaintClient(dc, paintRect_);
   RestoreDC(dc, saved);
@@ -351,7 +367,7 @@ void TSecretPanel::RenderFrame() {
         if (textStyle_ == TBevelCut::bvLowered) OffsetRect(&shadow, 1, 1);
         if (textStyle_ == TBevelCut::bvRaised) OffsetRect(&shadow, -1, -1);
         if (textStyle_ != TBevelCut::bvSpace) DrawTextA(dc, text.c_str(), length, &shadow, flags);
-        SetTextColor(dc, FontColor());
+        SetTextColor(dc, imageFontColor_);
         SetBkMode(dc, TRANSPARENT);
       }
       DrawTextA(dc, text.c_str(), length, &row, flags);
@@ -366,8 +382,10 @@ void TSecretPanel::RenderFrame() {
 }
 
 void TSecretPanel::TimerTick() {
+  unsigned run = 0;
   {
     const std::lock_guard guard(imageLock_);
+    run = run_;
     if (scrollPos_ < scrollExtent_) {
       ++scrollPos_;
       RenderFrame();
@@ -380,7 +398,6 @@ void TSecretPanel::TimerTick() {
     }
   }
   // Not under the lock: deactivation takes it on the GUI thread.
-  const unsigned run = run_;
   timer_->SyncCall([this, run] {
     if (run == run_) SetActive(false);
   });

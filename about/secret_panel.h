@@ -60,7 +60,7 @@ class TSecretPanel : public ui::Panel {
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value);
   bool Cycled() const { return cycled_; }
-  void SetCycled(bool value) { cycled_ = value; }
+  void SetCycled(bool value);
   // Copied; the bottom-left pixel is the transparent colour.
   void SetGlyph(HBITMAP glyph);
   HBITMAP Glyph() const { return glyph_.get(); }
@@ -75,7 +75,7 @@ class TSecretPanel : public ui::Panel {
   TBevelCut TextStyle() const { return textStyle_; }
   void SetTextStyle(TBevelCut value);
   // Right-to-left reading, where the system supports it.
-  void SetRightToLeft(bool value) { rightToLeft_ = value; }
+  void SetRightToLeft(bool value);
 
   TPanelDrawEvent OnPaintClient;
   TNotifyEvent OnStartPlay;
@@ -128,6 +128,11 @@ class TSecretPanel : public ui::Panel {
   RECT paintRect_{};
   POINT glyphOrigin_{};
   std::unique_ptr<ui::MemoryCanvas> image_;
+  // The image's own copies of the font and the colours, so that the GUI
+  // thread can change the panel's while a frame is drawn.
+  ui::unique_hfont imageFont_;
+  COLORREF imageColor_ = 0;
+  COLORREF imageFontColor_ = 0;
   ui::unique_hbitmap glyph_;
   std::vector<HWND> hidden_;
   TBevelCut textStyle_ = TBevelCut::bvNone;
