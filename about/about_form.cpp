@@ -263,25 +263,21 @@ bool TAboutForm::HandleLabelMessage(LabelControl& label, UINT message, LPARAM lP
   if (!label.link) return false;
   switch (message) {
     case WM_MOUSEMOVE: Label5MouseMove(label); return false;
-    case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      // Captured, so that the release is seen wherever it happens.
-      label.pressed = true;
-      SetCapture(label.control.handle());
+      // The second press of a double click: the first has opened the link.
       result = 0;
       return true;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      if (label.pressed) {
-        label.pressed = false;
-        ReleaseCapture();
-        RECT client;
-        GetClientRect(label.control.handle(), &client);
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (PtInRect(&client, at)) Label6Click(label);
+    case WM_CAPTURECHANGED:
+      switch (label.clicks.OnMessage(label.control.handle(), message, lParam)) {
+        case ui::ClickEvent::kNone: return false;
+        case ui::ClickEvent::kClicked: Label6Click(label); break;
+        case ui::ClickEvent::kPressed:
+        case ui::ClickEvent::kReleased: break;
       }
       result = 0;
       return true;
-    case WM_CAPTURECHANGED: label.pressed = false; return false;
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) return false;
       ::SetCursor(application_.Cursor(label.cursor));

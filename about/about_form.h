@@ -10,6 +10,7 @@
 
 #include "about/secret_panel.h"
 #include "ui/application.h"
+#include "ui/click_tracker.h"
 #include "ui/control.h"
 #include "ui/handles.h"
 #include "ui/window.h"
@@ -66,7 +67,7 @@ class TAboutForm : public ui::Window {
     std::string hint;
     COLORREF color = 0;
     bool underlined = false;
-    bool pressed = false;
+    ui::ClickTracker clicks;
     int cursor = 0;
   };
 

@@ -149,23 +149,26 @@ void TSecretPanel::SetActive(bool value) {
   Invalidate();
 }
 
-void TSecretPanel::SetCycled(bool value) {
+template <typename T>
+bool TSecretPanel::Store(T& field, T value) {
+  if (field == value) return false;
   const std::lock_guard guard(imageLock_);
-  cycled_ = value;
+  field = value;
+  return true;
 }
 
-void TSecretPanel::SetRightToLeft(bool value) {
-  const std::lock_guard guard(imageLock_);
-  rightToLeft_ = value;
+void TSecretPanel::Refresh() {
+  if (!active_) return;
+  PrepareImage();
+  Invalidate();
 }
+
+void TSecretPanel::SetCycled(bool value) { Store(cycled_, value); }
+
+void TSecretPanel::SetRightToLeft(bool value) { Store(rightToLeft_, value); }
 
 void TSecretPanel::SetAlignment(TAlignment value) {
-  if (value == alignment_) return;
-  {
-    const std::lock_guard guard(imageLock_);
-    alignment_ = value;
-  }
-  if (active_) Invalidate();
+  if (Store(alignment_, value) && active_) Invalidate();
 }
 
 void TSecretPanel::SetGlyph(HBITMAP glyph) {
@@ -179,15 +182,7 @@ void TSecretPanel::SetGlyph(HBITMAP glyph) {
 }
 
 void TSecretPanel::SetGlyphLayout(TGlyphLayout value) {
-  if (value == glyphLayout_) return;
-  {
-    const std::lock_guard guard(imageLock_);
-    glyphLayout_ = value;
-  }
-  if (active_) {
-    PrepareImage();
-    Invalidate();
-  }
+  if (Store(glyphLayout_, value)) Refresh();
 }
 
 void TSecretPanel::SetLines(std::vector<std::string> lines) {
@@ -199,26 +194,11 @@ void TSecretPanel::SetLines(std::vector<std::string> lines) {
 }
 
 void TSecretPanel::SetScrollDirection(TScrollDirection value) {
-  if (value == scrollDirection_) return;
-  const std::lock_guard guard(imageLock_);
-  scrollDirection_ = value;
-  if (active_) {
-    scrollPos_ = 0;
-    PrepareImage();
-    Invalidate();
-  }
+  if (Store(scrollDirection_, value)) Restart();
 }
 
 void TSecretPanel::SetTextStyle(TBevelCut value) {
-  if (value == textStyle_) return;
-  {
-    const std::lock_guard guard(imageLock_);
-    textStyle_ = value;
-  }
-  if (active_) {
-    PrepareImage();
-    Invalidate();
-  }
+  if (Store(textStyle_, value)) Refresh();
 }
 
 int TSecretPanel::BorderSize() const {
@@ -228,21 +208,16 @@ int TSecretPanel::BorderSize() const {
   return size;
 }
 
-void TSecretPanel::LinesChanged() {
+void TSecretPanel::Restart() {
   if (!active_) return;
-  {
-    const std::lock_guard guard(imageLock_);
-    scrollPos_ = 0;
-    PrepareImage();
-  }
-  Invalidate();
+  const std::lock_guard guard(imageLock_);
+  scrollPos_ = 0;
+  Refresh();
 }
 
-void TSecretPanel::GlyphChanged() {
-  if (!active_) return;
-  PrepareImage();
-  Invalidate();
-}
+void TSecretPanel::LinesChanged() { Restart(); }
+
+void TSecretPanel::GlyphChanged() { Refresh(); }
 
 void TSecretPanel::FontChanged() {
   if (active_) PrepareImage();
@@ -252,11 +227,7 @@ void TSecretPanel::ColorChanged() {
   if (active_) PrepareImage();
 }
 
-void TSecretPanel::Resized() {
-  if (!active_) return;
-  PrepareImage();
-  Invalidate();
-}
+void TSecretPanel::Resized() { Refresh(); }
 
 PanelLayout TSecretPanel::Layout() const {
   SIZE glyph{0, 0};

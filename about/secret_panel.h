@@ -107,6 +107,13 @@ class TSecretPanel : public ui::Panel {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Stores a value that the timer thread reads; true when it changed.
+  template <typename T>
+  bool Store(T& field, T value);
+  // While active: a new image and layout, repainted.
+  void Refresh();
+  // While active: a new run from the start.
+  void Restart();
   void LinesChanged();
   void GlyphChanged();
   void PrepareImage();

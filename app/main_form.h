@@ -11,6 +11,7 @@
 #include "analysis/app_info.h"
 #include "sigdb/loaded_database.h"
 #include "ui/application.h"
+#include "ui/click_tracker.h"
 #include "ui/control.h"
 #include "ui/handles.h"
 #include "ui/progress_bar.h"
@@ -118,7 +119,7 @@ class TMainForm : public ui::Window {
     std::unique_ptr<ui::Subclass> subclass;
     COLORREF textColour = kPlainColour;
     int cursor = crDefault;
-    bool pressed = false;
+    ui::ClickTracker clicks;
   };
 
   void CreateControls();

@@ -21,33 +21,21 @@ void Panel::CreatePanel(HWND parent, int left, int top, int width, int height) {
          parent);
 }
 
-void Panel::SetBevelOuter(TBevelCut value) {
-  if (value == bevelOuter_) return;
-  bevelOuter_ = value;
+template <typename T>
+void Panel::SetFrameValue(T& field, T value) {
+  if (value == field) return;
+  field = value;
   Resized();
   Invalidate();
 }
 
-void Panel::SetBevelInner(TBevelCut value) {
-  if (value == bevelInner_) return;
-  bevelInner_ = value;
-  Resized();
-  Invalidate();
-}
+void Panel::SetBevelOuter(TBevelCut value) { SetFrameValue(bevelOuter_, value); }
 
-void Panel::SetBevelWidth(int value) {
-  if (value == bevelWidth_) return;
-  bevelWidth_ = value;
-  Resized();
-  Invalidate();
-}
+void Panel::SetBevelInner(TBevelCut value) { SetFrameValue(bevelInner_, value); }
 
-void Panel::SetBorderWidth(int value) {
-  if (value == borderWidth_) return;
-  borderWidth_ = value;
-  Resized();
-  Invalidate();
-}
+void Panel::SetBevelWidth(int value) { SetFrameValue(bevelWidth_, value); }
+
+void Panel::SetBorderWidth(int value) { SetFrameValue(borderWidth_, value); }
 
 void Panel::SetColor(COLORREF value) {
   if (value == color_) return;

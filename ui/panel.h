@@ -59,6 +59,9 @@ class Panel : public Window {
 
  private:
   void PaintBevel(HDC dc, RECT& rect, TBevelCut cut) const;
+  // Bevels and border change the client area.
+  template <typename T>
+  void SetFrameValue(T& field, T value);
 
   TBevelCut bevelOuter_ = TBevelCut::bvRaised;
   TBevelCut bevelInner_ = TBevelCut::bvNone;
