@@ -76,8 +76,10 @@ void TTimerThread::Execute(const ui::ThreadControl& control, TimerLink& link) {
 
 TRxTimer::TRxTimer() : link_(std::make_shared<TimerLink>()), thread_(link_) { link_->owner = this; }
 
-TRxTimer::~TRxTimer() {
-  destroying_ = true;
+TRxTimer::~TRxTimer() { Shutdown(); }
+
+void TRxTimer::Shutdown() {
+  if (destroying_.exchange(true)) return;
   enabled_ = false;
   // A tick in progress may be waiting for this very thread to run its call:
   // run such calls while waiting for the tick to end.

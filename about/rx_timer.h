@@ -63,6 +63,11 @@ class TRxTimer {
   void SetThreadPriority(ui::ThreadPriority value);
   void SetOnTimer(TNotifyEvent handler);
 
+  // Stops for good: waits for a tick in progress, then cuts the thread off,
+  // which ends by itself. The destructor does it; an owner whose tick
+  // handler uses the owner's pointer to the timer does it first.
+  void Shutdown();
+
   // Calls OnTimer when enabled, assigned and not being destroyed.
   void FireTimer();
   // Runs `call` on the GUI thread and waits, while the timer thread runs;

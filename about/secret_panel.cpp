@@ -85,8 +85,9 @@ TSecretPanel::TSecretPanel() {
 TSecretPanel::~TSecretPanel() {
   destroying_ = true;
   SetActive(false);
-  // Before anything the thread could reach: the timer waits for a tick in
-  // progress and cuts the thread off.
+  // Before anything the thread could reach goes: the timer waits for a tick
+  // in progress (which uses timer_) and cuts the thread off.
+  timer_->Shutdown();
   timer_.reset();
   DestroyHandle();
 }
@@ -356,6 +357,8 @@ void TSecretPanel::TimerTick() {
   unsigned run = 0;
   {
     const std::lock_guard guard(imageLock_);
+    // A tick that waited for the lock while the panel was switched off.
+    if (!timer_->Enabled()) return;
     run = run_;
     if (scrollPos_ < scrollExtent_) {
       ++scrollPos_;
