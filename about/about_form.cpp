@@ -28,11 +28,10 @@ constexpr char kWebSite[] = "http://example.org/vantric";
 constexpr char kBugAddress[] = "bugs@example.org";
 constexpr char kAuthorAddress[] = "author@example.org";
 
-ui::unique_hfont MakeFontOfHeight(const char* face, int height, bool bold, bool underline = false) {
+ui::unique_hfont MakeFontOfHeight(const char* face, int height, bool bold) {
   LOGFONTA font{};
   font.lfHeight = height;
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  font.lfUnderline = underline;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
@@ -304,9 +303,10 @@ int TAboutForm::ShowModal() {
   SetForegroundWindow(handle());
   SetFocus(button1_.handle());
 
-  const bool quit = !application_.RunModal([this] { return modalResult_ != 0; });
+  // Ends also when the window goes with its owner.
+  const bool quit = !application_.RunModal([this] { return modalResult_ != 0 || !handle(); });
   modal_ = false;
-  if (quit) modalResult_ = IDCANCEL;
+  if (quit || modalResult_ == 0) modalResult_ = IDCANCEL;
   try {
     FormClose();
   } catch (...) {
@@ -339,6 +339,7 @@ LRESULT TAboutForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_DESTROY: application_.RemoveDialog(handle()); break;
     case WM_MOUSEMOVE: FormMouseMove(); return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint{};

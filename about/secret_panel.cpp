@@ -411,6 +411,11 @@ void TSecretPanel::DrawGlyph(HDC dc) {
 }
 
 LRESULT TSecretPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    // Destroyed with its parent: the thread stops drawing before the handle goes.
+    destroying_ = true;
+    SetActive(false);
+  }
   if (message == WM_PAINT || message == WM_PRINTCLIENT) {
     // The image lock first, as the timer thread takes them.
     const std::lock_guard guard(imageLock_);

@@ -412,6 +412,18 @@ TEST_F(AboutFormTest, CreditsRestartFromTheTopAndVisitedLinksStayPurple) {
   EXPECT_EQ(form.LabelColor(TAboutForm::kLabel5), kBlue);
 }
 
+TEST_F(AboutFormTest, WindowDestroyedWithItsOwnerEndsTheModalLoop) {
+  ui::unique_hwnd owner = testing::MakeHostWindow(100, 100);
+  TAboutForm& form = Create(owner.get());
+  form.SecretPanel().SetInterval(1);
+  ModalScript script(form.handle(),
+                     {[&] { return form.SecretPanel().ScrollPosition() > 5; }, Do([&] { owner.reset(); })});
+  EXPECT_EQ(form.ShowModal(), 2);
+  EXPECT_EQ(form.handle(), nullptr);
+  EXPECT_FALSE(form.SecretPanel().Active());
+  EXPECT_TRUE(form.SecretPanel().Timer().ThreadSuspended());
+}
+
 // Opened and closed as fast as a script can, with the credits ticking every
 // millisecond: nothing crashes or hangs, and nothing is left behind.
 TEST_F(AboutFormTest, ThreeHundredShowingsLeaveNothingBehind) {
