@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "ui/application.h"
+#include "ui/window.h"
 
 namespace vantric {
 namespace {

@@ -9,7 +9,6 @@
 #include <mutex>
 
 #include "ui/thread.h"
-#include "ui/window.h"
 
 namespace vantric {
 

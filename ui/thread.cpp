@@ -118,8 +118,6 @@ int WindowsPriority(ThreadPriority priority) {
 
 }  // namespace
 
-bool IsGuiThread() { return TheSynchronizer().OnGuiThread(); }
-
 void RunOnGuiThread(const std::function<void()>& call) {
   Synchronizer& synchronizer = TheSynchronizer();
   if (synchronizer.OnGuiThread()) {

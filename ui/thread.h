@@ -12,12 +12,9 @@ namespace vantric::ui {
 
 enum class ThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-// The thread that made the first worker thread is the GUI thread: the one
-// whose message loop runs the calls that workers hand over.
-bool IsGuiThread();
-
 // Runs `call` on the GUI thread and waits until it has run; on the GUI thread
-// itself it runs at once. An exception from the call is thrown again here.
+// itself it runs at once. The GUI thread is the one that made the first
+// worker thread: its message loops run the calls that workers hand over. An exception from the call is thrown again here.
 void RunOnGuiThread(const std::function<void()>& call);
 
 // Runs the calls that workers are waiting for. The GUI thread's message loops
