@@ -466,6 +466,52 @@ TEST_F(SecretPanelTest, GlyphIsDrawnWithoutItsTransparentColour) {
   EXPECT_EQ(GetPixel(dc.get(), 9, 29), kWhite) << "the glyph shows only while active";
 }
 
+TEST_F(SecretPanelTest, PaintsBevelsAndBorderAroundTheClientArea) {
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  constexpr COLORREF kFill = 0x00FFFF;
+  struct BevelCase {
+    TBevelCut outer;
+    TBevelCut inner;
+    // Top-left corner pixels along the diagonal, then the bottom-right ones
+    // going inwards.
+    std::vector<COLORREF> topLeft;
+    std::vector<COLORREF> bottomRight;
+  };
+  // Bevels of width 2 and a border of 1.
+  const BevelCase cases[] = {
+      {TBevelCut::bvLowered, TBevelCut::bvNone, {shadow, shadow, kFill, kFill}, {light, light, kFill, kFill}},
+      {TBevelCut::bvRaised, TBevelCut::bvNone, {light, light, kFill, kFill}, {shadow, shadow, kFill, kFill}},
+      {TBevelCut::bvSpace,
+       TBevelCut::bvLowered,
+       {light, light, kFill, shadow, shadow, kFill},
+       {shadow, shadow, kFill, light, light, kFill}},
+      {TBevelCut::bvNone, TBevelCut::bvRaised, {kFill, light, light, kFill}, {kFill, shadow, shadow, kFill}},
+  };
+  for (const BevelCase& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.outer) * 10 + static_cast<int>(c.inner));
+    TSecretPanel& panel = Make(40, 30);
+    panel.SetColor(kFill);
+    panel.SetBevelOuter(c.outer);
+    panel.SetBevelInner(c.inner);
+    panel.SetBevelWidth(2);
+    panel.SetBorderWidth(1);
+    const ui::unique_hdc_window screen(nullptr);
+    const ui::unique_hdc dc(CreateCompatibleDC(screen.get()));
+    const ui::unique_hbitmap target(CreateCompatibleBitmap(screen.get(), 40, 30));
+    const ui::SelectObjectScope selected(dc.get(), target.get());
+    SendMessageA(panel.handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    std::vector<COLORREF> topLeft;
+    std::vector<COLORREF> bottomRight;
+    for (int i = 0; i < static_cast<int>(c.topLeft.size()); ++i) {
+      topLeft.push_back(GetPixel(dc.get(), i, i));
+      bottomRight.push_back(GetPixel(dc.get(), 39 - i, 29 - i));
+    }
+    EXPECT_EQ(topLeft, c.topLeft);
+    EXPECT_EQ(bottomRight, c.bottomRight);
+  }
+}
+
 TEST_F(SecretPanelTest, TickExceptionsAreReportedAndTheTicksGoOn) {
   TSecretPanel& panel = Make(120, 40, -8);
   panel.SetLines({"x"});
