@@ -424,31 +424,6 @@ LRESULT TSecretPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return ui::Panel::OnMessage(message, wParam, lParam);
 }
 
-int TSecretPanel::ScrollPosition() {
-  const std::lock_guard guard(imageLock_);
-  return scrollPos_;
-}
-
-int TSecretPanel::ScrollExtent() {
-  const std::lock_guard guard(imageLock_);
-  return scrollExtent_;
-}
-
-int TSecretPanel::LineHeight() {
-  const std::lock_guard guard(imageLock_);
-  return lineHeight_;
-}
-
-int TSecretPanel::FirstLine() {
-  const std::lock_guard guard(imageLock_);
-  return firstLine_;
-}
-
-RECT TSecretPanel::TextRect() {
-  const std::lock_guard guard(imageLock_);
-  return textRect_;
-}
-
 std::vector<COLORREF> TSecretPanel::FramePixels() {
   const std::lock_guard guard(imageLock_);
   if (!image_ || image_->Width() <= 0 || image_->Height() <= 0) return {};

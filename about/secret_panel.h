@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -86,11 +87,11 @@ class TSecretPanel : public ui::Panel {
   virtual void TimerTick();
 
   // A consistent view for tests and for whoever builds on the panel.
-  int ScrollPosition();
-  int ScrollExtent();
-  int LineHeight();
-  int FirstLine();
-  RECT TextRect();
+  int ScrollPosition() { return Read(scrollPos_); }
+  int ScrollExtent() { return Read(scrollExtent_); }
+  int LineHeight() { return Read(lineHeight_); }
+  int FirstLine() { return Read(firstLine_); }
+  RECT TextRect() { return Read(textRect_); }
   std::vector<HWND> HiddenControls() const { return hidden_; }
   TRxTimer& Timer() { return *timer_; }
   // The current frame's pixels, row by row (0x00BBGGRR); empty when inactive.
@@ -107,6 +108,11 @@ class TSecretPanel : public ui::Panel {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  template <typename T>
+  T Read(const T& field) {
+    const std::lock_guard guard(imageLock_);
+    return field;
+  }
   // Stores a value that the timer thread reads; true when it changed.
   template <typename T>
   bool Store(T& field, T value);
