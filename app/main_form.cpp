@@ -4,14 +4,15 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <stdexcept>
 
 #include "analysis/analyze_file.h"
+#include "sigdb/database.h"
 #include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
-#include "sigdb/database.h"
 #include "sigdb/matcher.h"
 #include "ui/font.h"
 #include "ui/safe_link.h"
@@ -134,7 +135,6 @@ void TMainForm::CreateGroup(const char* caption, int top, int height,
     label.Create("STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, handle(), groupLeft + kLabelLeft,
                  top + kFirstLabelTop + row * kRowPitch, kLabelWidth, kLabelHeight);
     label.SetFont(formFont_.get());
-    label.FitToText();
 
     const auto field = static_cast<ResultField>(static_cast<int>(firstField) + row);
     ResultFieldControl& result = fields_[static_cast<int>(field)];
@@ -163,6 +163,7 @@ void TMainForm::CreateControls() {
               ResultField::kLanguage, 315);
   CreateGroup(" Compression / Encryption : ", 267, 92, {"Program:", "Company:", "URL:"},
               ResultField::kProgram, 314);
+  FitLabels();
 
   progressBar_.Create(PROGRESS_CLASSA, "", 0, 0, handle(), 7, 362, 396, 13);
 
@@ -205,6 +206,34 @@ void TMainForm::CreateControls() {
     SetWindowPos(group.handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   SetWindowPos(buttonFrame_.handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TMainForm::FitLabels() {
+  // Each label as wide as its text. Where the system stands in a wider face
+  // for the form's font, the labels' font shrinks until the widest of them
+  // ends before the fields begin: a label is never cut or covered.
+  constexpr int room = kFieldLeft - kLabelLeft - 1;
+  HFONT font = formFont_.get();
+  LOGFONTA shape{};
+  GetObjectA(font, sizeof shape, &shape);
+  ui::unique_hfont retired;  // freed only once no label uses it
+  for (;;) {
+    int widest = 0;
+    for (const ui::Control& label : labels_) {
+      label.SetFont(font);
+      label.FitToText();
+      RECT rect{};
+      GetWindowRect(label.handle(), &rect);
+      widest = std::max<int>(widest, rect.right - rect.left);
+    }
+    retired.reset();
+    if (widest <= room || shape.lfHeight == -1 || shape.lfHeight == 1) return;
+    shape.lfHeight += shape.lfHeight < 0 ? 1 : -1;
+    shape.lfWidth = 0;
+    retired = std::move(narrowLabelFont_);
+    narrowLabelFont_.reset(CreateFontIndirectA(&shape));
+    font = narrowLabelFont_.get();
+  }
 }
 
 bool TMainForm::LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedDatabase& into) {

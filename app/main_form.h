@@ -123,6 +123,7 @@ class TMainForm : public ui::Window {
   };
 
   void CreateControls();
+  void FitLabels();
   void CreateGroup(const char* caption, int top, int height, std::initializer_list<const char*> labels,
                    ResultField firstField, int fieldWidth);
   bool HandleResultFieldMessage(ResultField field, UINT message, LPARAM lParam, LRESULT& result);
@@ -153,6 +154,7 @@ class TMainForm : public ui::Window {
   ui::unique_hfont fieldFont_;
   ui::unique_hfont buttonFont_;
   ui::unique_hfont labelFont_;
+  ui::unique_hfont narrowLabelFont_;  // only where the form's font is too wide
   std::array<ui::unique_hbitmap, kBarButtonCount> glyphs_;
 
   std::array<ResultFieldControl, kResultFieldCount> fields_;

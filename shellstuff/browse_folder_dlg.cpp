@@ -72,6 +72,8 @@ TBrowseFolderDlg::~TBrowseFolderDlg() {
 bool TBrowseFolderDlg::Execute() {
   const unique_item_list root(RootItem());
   displayName_.assign(kPathCapacity, '\0');
+  okEnabled_ = true;
+  selectionSeen_ = false;
 
   BROWSEINFOA info{};
   const ui::Application* application = ui::Application::Current();
@@ -171,6 +173,13 @@ void TBrowseFolderDlg::Initialized(HWND window) {
   SetPropA(window, kOwnerProperty, this);
   previousProcedure_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TakenOverProcedure)));
+  if (BrowseKind != TBrowseKind::bfComputers) {
+    // No selection yet is nothing to accept. And a selection reported before
+    // the take-over (some shells report the first one early) had its OK
+    // state overruled by the shell: apply it again.
+    if (!selectionSeen_) okEnabled_ = false;
+    PostMessageA(window, kApplyOkState, 0, 0);
+  }
   Preselect();
   if (HelpContext != 0) AddHelpButton();
   if (OnInitialized) OnInitialized(*this);
@@ -201,6 +210,7 @@ void TBrowseFolderDlg::AddHelpButton() {
 
 void TBrowseFolderDlg::SelectionChanged(HWND window, LPCITEMIDLIST item) {
   handle_ = window;
+  selectionSeen_ = true;
   if (BrowseKind == TBrowseKind::bfComputers) {
     selectedName_ = TextBeforeNul(displayName_);
   } else {

@@ -88,6 +88,7 @@ class TBrowseFolderDlg {
   std::string selectedName_;
   int imageIndex_ = 0;
   bool okEnabled_ = true;
+  bool selectionSeen_ = false;
   std::exception_ptr pendingError_;
 };
 

@@ -14,7 +14,8 @@ namespace vantric::testing {
 
 class BrowseDialogDriver {
  public:
-  using Step = std::function<void(HWND dialog)>;
+  // A step returns false when it must be tried again on the next tick.
+  using Step = std::function<bool(HWND dialog)>;
 
   explicit BrowseDialogDriver(std::vector<Step> steps);
   ~BrowseDialogDriver();
@@ -39,7 +40,8 @@ class BrowseDialogDriver {
 // The open browse dialog of this thread; null when there is none.
 HWND FindBrowseDialog();
 
-// Steps.
+// Steps. Select repeats until the tree shows the item selected: a loaded
+// shell may still be filling the tree when the first request comes.
 BrowseDialogDriver::Step Select(const std::string& path);
 BrowseDialogDriver::Step SelectSpecialFolder(int csidl);
 BrowseDialogDriver::Step Press(int buttonId);  // IDOK or IDCANCEL, also when disabled

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Builds the release packages into dist/, from fresh build trees:
+#   vantric-<version>-win32.zip   the Windows programs, databases and guide
+#   vantric_<version>_amd64.deb   vantric-cli, vntdb, databases, man pages
+#
+#   scripts/release.sh [--check] [--win64]
+#
+# --check  builds everything twice and fails unless the two builds give
+#          byte-identical packages.
+# --win64  also packs the 64-bit Windows build (vantric-<version>-win64.zip),
+#          for machines whose Wine runs only 64-bit programs.
+#
+# Time stamps come from SOURCE_DATE_EPOCH, by default the last commit's time.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+check=0
+windows=(win32)
+for arg in "$@"; do
+  case "$arg" in
+    --check) check=1 ;;
+    --win64) windows+=(win64) ;;
+    *) echo "usage: scripts/release.sh [--check] [--win64]" >&2; exit 2 ;;
+  esac
+done
+
+version=$(sed -n 's/^project(vantric VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)}
+export TZ=UTC LC_ALL=C
+umask 022
+
+quietly() {
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "release.sh: failed: $*" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+pack_windows() {  # ARCH OUT_DIR
+  local arch=$1 out=$2 stage=build/release/stage-$1
+  quietly cmake --install "build/release/$arch" --prefix "$stage" --strip
+  python3 scripts/release/pack_zip.py "$stage" "vantric-$version-$arch" \
+    "$out/vantric-$version-$arch.zip" "$SOURCE_DATE_EPOCH"
+}
+
+debian_depends() {  # BINARY...
+  local tmp
+  tmp=$(mktemp -d)
+  mkdir "$tmp/debian"
+  printf 'Source: vantric\n\nPackage: vantric\nArchitecture: amd64\n' >"$tmp/debian/control"
+  local args=()
+  for binary in "$@"; do args+=("-e$(realpath "$binary")"); done
+  (cd "$tmp" && dpkg-shlibdeps -O "${args[@]}" 2>/dev/null) | sed -n 's/^shlibs:Depends=//p'
+  rm -rf "$tmp"
+}
+
+pack_deb() {  # OUT_DIR
+  local out=$1 stage=build/release/stage-deb
+  DESTDIR="$root/$stage" quietly cmake --install build/release/linux --strip
+  local doc=$stage/usr/share/doc/vantric
+  rm -f "$doc/LICENSE"  # the copyright file carries it
+  cp scripts/release/copyright "$doc/copyright"
+  printf 'vantric (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- The Vantric developers <vantric@example.org>  %s\n' \
+    "$version" "$version" "$(date -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
+  gzip -9n "$stage"/usr/share/man/man1/*.1
+
+  find "$stage" -type d -exec chmod 0755 {} +
+  find "$stage" -type f -exec chmod 0644 {} +
+  chmod 0755 "$stage"/usr/bin/*
+  mkdir -p "$stage/DEBIAN"
+  local size depends
+  size=$(du -sk --apparent-size "$stage/usr" | cut -f1)
+  depends=$(debian_depends "$stage"/usr/bin/*)
+  sed -e "s/@VERSION@/$version/" -e "s/@SIZE@/$size/" -e "s/@DEPENDS@/$depends/" \
+    scripts/release/control.in >"$stage/DEBIAN/control"
+  (cd "$stage" && find usr -type f | sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
+  chmod 0644 "$stage"/DEBIAN/*
+  find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  quietly dpkg-deb --root-owner-group -Zxz --build "$stage" "$out/vantric_${version}_amd64.deb"
+}
+
+build_all() {  # OUT_DIR
+  local out=$1
+  rm -rf build/release
+  mkdir -p "$out"
+  for preset in linux "${windows[@]}"; do
+    echo "release.sh: building release-$preset"
+    quietly cmake --preset "release-$preset"
+    quietly cmake --build --preset "release-$preset"
+  done
+  for arch in "${windows[@]}"; do pack_windows "$arch" "$out"; done
+  pack_deb "$out"
+}
+
+rm -rf dist
+build_all dist
+if [ "$check" -eq 1 ]; then
+  again=$(mktemp -d)
+  trap 'rm -rf "$again"' EXIT
+  build_all "$again"
+  (cd dist && sha256sum -- *) >"$again/first.sha256"
+  if ! (cd "$again" && sha256sum --quiet -c first.sha256); then
+    echo "release.sh: the two builds differ" >&2
+    exit 1
+  fi
+  echo "release.sh: two builds, byte-identical packages"
+fi
+(cd dist && sha256sum -- *)

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The release as a user meets it: builds the packages twice (they must be
+# byte-identical), checks the .deb with lintian, installs it and scans the
+# sample program from an empty folder, reads the man page, removes the
+# package and finds none of its files left; then unpacks the Windows zip into
+# a fresh folder and runs the programs there under Wine.
+#
+# Needs root (dpkg -i), a display (DISPLAY) and the Wine prefix PREFIX.
+#   tests/release/release_test.sh PREFIX
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+prefix=${1:?usage: release_test.sh WINEPREFIX}
+failures=0
+fail() {
+  echo "release test: FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+pass() { echo "release test: ok: $*"; }
+
+windows=$(scripts/windows-preset)
+extra=()
+[ "$windows" = win64 ] && extra=(--win64)
+bash scripts/release.sh --check "${extra[@]}"
+version=$(sed -n 's/^project(vantric VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+deb=dist/vantric_${version}_amd64.deb
+zip=dist/vantric-$version-$windows.zip
+
+sample=$(mktemp -d)/hello.exe
+i686-w64-mingw32-windres scripts/sample/hello.rc -O coff -o "$sample.res"
+i686-w64-mingw32-gcc -O2 -s -o "$sample" scripts/corpus/src/hello.c "$sample.res"
+
+# The Debian package.
+if lintian --fail-on error "$deb" >/dev/null 2>&1; then pass "lintian reports no error"; else
+  lintian "$deb" >&2 || true
+  fail "lintian reports errors"
+fi
+dpkg -i "$deb" >/dev/null
+files=$(dpkg -L vantric | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+empty=$(mktemp -d)
+if report=$(cd "$empty" && vantric-cli "$sample") && grep -q "GCC (MinGW-w64)" <<<"$report"; then
+  pass "vantric-cli from the PATH finds /usr/share/vantric"
+else
+  fail "vantric-cli from an empty folder: $report"
+fi
+if man -P cat vantric-cli 2>/dev/null | grep -q "tell how Windows executables were built"; then
+  pass "man vantric-cli"
+else
+  fail "man vantric-cli shows no page"
+fi
+dpkg -r vantric >/dev/null
+left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done || true)
+if [ -z "$left" ]; then pass "dpkg -r leaves no file behind"; else fail "left behind: $left"; fi
+
+# The Windows zip, unpacked outside the build tree.
+unpacked=$(mktemp -d)
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$unpacked"
+folder=$unpacked/vantric-$version-$windows
+winsample="Z:${sample//\//\\}"
+if report=$(cd "$folder" && "$root/scripts/wine-run" --prefix "$prefix" vantric-cli.exe "$winsample" 2>&1) &&
+  grep -q "GCC (MinGW-w64)" <<<"$report"; then
+  pass "vantric-cli.exe finds the databases beside it"
+else
+  fail "vantric-cli.exe in the unpacked zip: $report"
+fi
+# Its caption carries the version only once both databases loaded.
+caption="Vantric 2000 Beta - [v$version.0]"
+(cd "$folder" && exec "$root/scripts/wine-run" --prefix "$prefix" vantric.exe </dev/null >/dev/null 2>&1) &
+app=$!
+shown=
+for _ in $(seq 1 200); do
+  if xwininfo -name "$caption" >/dev/null 2>&1; then shown=1; break; fi
+  kill -0 "$app" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$app" 2>/dev/null || true
+WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+if [ -n "$shown" ]; then pass "vantric.exe shows \"$caption\""; else fail "no window \"$caption\""; fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "release test: $failures failed" >&2
+  exit 1
+fi
+echo "release test: all passed"
