@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang googletest
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 nsis
   wine wine32:i386 wine64 fonts-wine xvfb x11-utils imagemagick
-  python3
+  python3 dpkg-dev lintian man-db
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -60,6 +60,14 @@ scripts/wine-run --prefix "$prefix" wineboot </dev/null >/dev/null 2>&1
 # passing run.
 ctest --preset "$windows" --timeout 600 </dev/null || failed+=("$windows")
 
+step "test release packages"
+if [ "$(id -u)" -eq 0 ]; then
+  # Installs and removes the Debian package: root only.
+  bash tests/release/release_test.sh "$prefix" </dev/null || failed+=(release)
+else
+  echo "test.sh: not root, skipping the release test (it installs a package)"
+fi
+
 if [ "${#failed[@]}" -gt 0 ]; then
   echo "test.sh: FAILED: ${failed[*]}" >&2
   exit 1

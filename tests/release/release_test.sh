@@ -58,11 +58,14 @@ unpacked=$(mktemp -d)
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$unpacked"
 folder=$unpacked/vantric-$version-$windows
 winsample="Z:${sample//\//\\}"
-if report=$(cd "$folder" && "$root/scripts/wine-run" --prefix "$prefix" vantric-cli.exe "$winsample" 2>&1) &&
-  grep -q "GCC (MinGW-w64)" <<<"$report"; then
+# Into a file, not a pipe: Wine's services, started by the first program of a
+# prefix, would hold a pipe open long after the program ended.
+report=$unpacked/report.txt
+if (cd "$folder" && "$root/scripts/wine-run" --prefix "$prefix" vantric-cli.exe "$winsample" >"$report" 2>&1) &&
+  grep -q "GCC (MinGW-w64)" "$report"; then
   pass "vantric-cli.exe finds the databases beside it"
 else
-  fail "vantric-cli.exe in the unpacked zip: $report"
+  fail "vantric-cli.exe in the unpacked zip: $(cat "$report")"
 fi
 # Its caption carries the version only once both databases loaded.
 caption="Vantric 2000 Beta - [v$version.0]"
