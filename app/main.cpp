@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "about/about_form.h"
 #include "app/main_form.h"
 #include "ui/application.h"
 
@@ -17,6 +18,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     for (int i = 1; i < __argc; ++i) arguments.emplace_back(__argv[i]);
     vantric::TMainForm mainForm(application, {.arguments = std::move(arguments)});
     application.SetMainWindow(mainForm.handle());
+    vantric::TAboutForm aboutForm(application, {.owner = mainForm.handle()});
+    mainForm.showAbout = [&aboutForm] { aboutForm.ShowModal(); };
     mainForm.Show(showCommand);
     return application.Run();
   } catch (...) {

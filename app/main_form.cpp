@@ -347,7 +347,9 @@ void TMainForm::SpeedButtonClick(BarButton button) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       break;
     case kOpenButton: OpenClick(); break;
-    case kAboutButton:  // the About box comes with its own window
+    case kAboutButton:
+      if (showAbout) showAbout();
+      break;
     case kBarButtonCount: break;
   }
 }
@@ -377,27 +379,16 @@ bool TMainForm::HandleResultFieldMessage(ResultField field, UINT message, LPARAM
       result = 0;
       return true;
     case WM_LBUTTONDOWN:
-      // Capture, so that the release is seen wherever it happens.
-      control.pressed = true;
-      SetCapture(control.control.handle());
-      ResultFieldEnter();
-      result = 0;
-      return true;
     case WM_LBUTTONUP:
-      if (control.pressed) {
-        control.pressed = false;
-        ReleaseCapture();
-        // A click is a press and a release both on the field.
-        RECT client;
-        GetClientRect(control.control.handle(), &client);
-        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (PtInRect(&client, at)) ResultFieldClick(field);
+    case WM_CAPTURECHANGED:
+      switch (control.clicks.OnMessage(control.control.handle(), message, lParam)) {
+        case ui::ClickEvent::kNone: return false;
+        case ui::ClickEvent::kPressed: ResultFieldEnter(); break;
+        case ui::ClickEvent::kClicked: ResultFieldClick(field); break;
+        case ui::ClickEvent::kReleased: break;
       }
       result = 0;
       return true;
-    case WM_CAPTURECHANGED:
-      control.pressed = false;
-      return false;
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) return false;
       ::SetCursor(application_.Cursor(control.cursor));

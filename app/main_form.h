@@ -11,6 +11,7 @@
 #include "analysis/app_info.h"
 #include "sigdb/loaded_database.h"
 #include "ui/application.h"
+#include "ui/click_tracker.h"
 #include "ui/control.h"
 #include "ui/handles.h"
 #include "ui/progress_bar.h"
@@ -91,6 +92,8 @@ class TMainForm : public ui::Window {
   // The seams: every message box and every shell launch of the window.
   MessageBoxFunction messageBox;
   ShellExecuteFunction shellExecute;
+  // What "&About" does: shows the About window.
+  std::function<void()> showAbout;
 
   // For the tests and for whoever builds on this window.
   const std::string& CurrentFile() const { return currentFile_; }
@@ -116,7 +119,7 @@ class TMainForm : public ui::Window {
     std::unique_ptr<ui::Subclass> subclass;
     COLORREF textColour = kPlainColour;
     int cursor = crDefault;
-    bool pressed = false;
+    ui::ClickTracker clicks;
   };
 
   void CreateControls();

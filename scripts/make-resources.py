@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the pictures of vantric.exe: the program icon, the hand cursor and the
-six 16x16 button glyphs. Standard library only; the outputs are committed under
+"""Draws the pictures of vantric.exe: the program icon, the hand cursor, the
+six 16x16 button glyphs and the About window's banner. Standard library only; the outputs are committed under
 app/resources/, so run this again only after changing a drawing here.
 
     python3 scripts/make-resources.py [OUTDIR]
@@ -145,8 +145,8 @@ def rows_of(art):
     return rows
 
 
-def bmp24(rows):
-    """A bottom-up 24-bit BMP file."""
+def bmp24(rows, palette=PALETTE):
+    """A bottom-up 24-bit BMP file; `palette` maps a row's items to (r, g, b)."""
     height = len(rows)
     width = len(rows[0])
     stride = (width * 3 + 3) & ~3
@@ -154,13 +154,58 @@ def bmp24(rows):
     for row in reversed(rows):
         line = bytearray()
         for ch in row:
-            r, g, b = PALETTE[ch]
+            r, g, b = palette[ch]
             line += bytes((b, g, r))
         line += b"\0" * (stride - len(line))
         pixels += line
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return header + info + pixels
+
+
+# ---------------------------------------------------------------- banner
+# The About window's vertical banner: black at the top to pure blue at the
+# bottom, with "Vantric 2000" in white reading from bottom to top.
+BANNER_SIZE = (53, 301)
+BANNER_TEXT = "Vantric 2000"
+BANNER_SCALE = 3
+FONT_5X7 = {
+    "V": ["#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    "n": [".....", ".....", "#.##.", "##..#", "#...#", "#...#", "#...#"],
+    "t": [".#...", ".#...", "####.", ".#...", ".#...", ".#..#", "..##."],
+    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
+    "i": ["..#..", ".....", ".##..", "..#..", "..#..", "..#..", ".###."],
+    "c": [".....", ".....", ".###.", "#....", "#....", "#...#", ".###."],
+    "2": [".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"],
+    "0": [".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."],
+    " ": ["....."] * 7,
+}
+
+
+def banner():
+    width, height = BANNER_SIZE
+    # Row y of the picture, top first: a grey level of blue.
+    rows = [[(0, 0, round(255 * y / (height - 1)))] * width for y in range(height)]
+    scale = BANNER_SCALE
+    advance = 6 * scale
+    length = len(BANNER_TEXT) * advance - scale
+    thickness = 7 * scale
+    left = (width - thickness) // 2
+    bottom = height - 1 - (height - length) // 2
+    # Text space (u along the text, v down a letter) turned a quarter left:
+    # the letters' tops face the left edge, the text runs upwards.
+    for index, ch in enumerate(BANNER_TEXT):
+        for v, line in enumerate(FONT_5X7[ch]):
+            for column, bit in enumerate(line):
+                if bit != "#":
+                    continue
+                for du in range(scale):
+                    for dv in range(scale):
+                        u = index * advance + column * scale + du
+                        rows[bottom - u][left + v * scale + dv] = (255, 255, 255)
+    identity = {colour: colour for row in rows for colour in row}
+    return bmp24(rows, identity)
 
 
 # ---------------------------------------------------------------- icon
@@ -298,6 +343,7 @@ def main():
     files = {"vantric.ico": ico([32, 16]), "handcur.cur": cur()}
     for name, art in GLYPHS.items():
         files["glyph_%s.bmp" % name] = bmp24(rows_of(art))
+    files["about_banner.bmp"] = banner()
     for name, data in files.items():
         with open(os.path.join(outdir, name), "wb") as f:
             f.write(data)

@@ -68,6 +68,10 @@ bool Application::Preview(const MSG& message) const {
 
 void Application::Dispatch(MSG& message) const {
   if (!Preview(message)) return;
+  if (message.hwnd != nullptr) {
+    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (dialogs_.contains(root) && IsDialogMessageA(root, &message)) return;
+  }
   TranslateMessage(&message);
   DispatchMessageA(&message);
 }
@@ -80,6 +84,20 @@ int Application::Run() {
     if (status == -1) return 1;
     Dispatch(message);
   }
+}
+
+bool Application::RunModal(const std::function<bool()>& done) {
+  MSG message{};
+  while (!done()) {
+    const BOOL status = GetMessageA(&message, nullptr, 0, 0);
+    if (status == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return false;
+    }
+    if (status == -1) return false;
+    Dispatch(message);
+  }
+  return true;
 }
 
 std::optional<int> Application::ProcessMessages() {
@@ -103,9 +121,17 @@ void Application::HandleException() noexcept {
   try {
     throw;
   } catch (const std::exception& error) {
-    ShowException(error.what());
+    Report(error.what());
   } catch (...) {
-    ShowException("Unknown error");
+    Report("Unknown error");
+  }
+}
+
+void Application::Report(const std::string& text) const {
+  if (onException) {
+    onException(text);
+  } else {
+    ShowException(text);
   }
 }
 

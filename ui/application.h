@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace vantric::ui {
@@ -49,6 +50,14 @@ class Application {
   void SetKeyPreview(HWND topLevel, KeyPreview preview);
   void RemoveKeyPreview(HWND topLevel);
 
+  // Gives a top-level window the keyboard of a dialog box: Tab between its
+  // controls, Enter on its default button, Alt+letter on a control.
+  void AddDialog(HWND topLevel) { dialogs_.insert(topLevel); }
+  void RemoveDialog(HWND topLevel) { dialogs_.erase(topLevel); }
+  // The loop of a modal window: runs until `done` says so (true) or a WM_QUIT
+  // comes by (false; it is posted again for the loop outside).
+  bool RunModal(const std::function<bool()>& done);
+
   // Cursors by index; an index that was never registered gives the arrow.
   void SetCursor(int index, HCURSOR cursor);
   HCURSOR Cursor(int index) const;
@@ -60,11 +69,14 @@ class Application {
     if (helpHandler_) helpHandler_(context);
   }
 
-  // Call inside a catch block: shows the exception being handled.
+  // Call inside a catch block: shows the exception being handled, or hands
+  // its text to `onException` when one is set. Any thread may call it.
   void HandleException() noexcept;
+  std::function<void(const std::string& text)> onException;
   void ShowException(const std::string& text) const;
 
  private:
+  void Report(const std::string& text) const;
   // False when the message was swallowed by a preview.
   bool Preview(const MSG& message) const;
   void Dispatch(MSG& message) const;
@@ -74,6 +86,7 @@ class Application {
   bool comInitialised_ = false;
   HWND mainWindow_ = nullptr;
   std::map<HWND, KeyPreview> previews_;
+  std::set<HWND> dialogs_;
   std::map<int, HCURSOR> cursors_;
   std::function<void(int)> helpHandler_;
 };

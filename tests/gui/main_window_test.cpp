@@ -168,6 +168,48 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramCleanly) {
   EXPECT_EQ(exitCode, 0u);
 }
 
+// Waits up to the window timeout for `done`.
+template <typename Condition>
+bool WaitFor(Condition done) {
+  const auto deadline = std::chrono::steady_clock::now() + kWindowTimeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+TEST_F(MainWindowTest, AboutButtonShowsTheAboutWindowModally) {
+  // Made hidden at start, with the main window as its owner.
+  const HWND about = FindWindowA("VantricAboutForm", "About");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(GetWindow(about, GW_OWNER), window_);
+  EXPECT_FALSE(IsWindowVisible(about));
+
+  // A real click on the button, as a user's.
+  const HWND button = FindWindowExA(window_, nullptr, "VantricSpeedButton", "&About");
+  ASSERT_NE(button, nullptr);
+  RECT rect{};
+  GetWindowRect(button, &rect);
+  SetForegroundWindow(window_);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  std::this_thread::sleep_for(100ms);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(about) != FALSE; })) << "no About window";
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(window_); })) << "modal: the main window is disabled";
+
+  // Enter on its Close button ends it; the window stays for the next time.
+  const HWND close = FindWindowExA(about, nullptr, "Button", "&Close");
+  ASSERT_NE(close, nullptr);
+  PostMessageA(close, WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(about) && IsWindowEnabled(window_); }));
+  EXPECT_TRUE(IsWindow(about));
+}
+
 std::string VersionString(const std::vector<char>& block, const char* name) {
   const std::string key = std::string("\\StringFileInfo\\040904E4\\") + name;
   void* value = nullptr;
