@@ -122,6 +122,31 @@ double EngineRate(const SignatureIndex& index, const Bytes& haystack, std::size_
   return haystack.size() / kMiB / best;
 }
 
+// A hostile database: 100,000 patterns that share one rare window (11 12 13
+// 14, then 17 bytes of 00 or FF), against a file made of that window and 01.
+// Each occurrence of the window would send the scan through every pattern.
+void SharedWindowCase(bool quick) {
+  constexpr std::size_t kCount = 100000;
+  std::mt19937 random(5);
+  TLangDefinitionArray database(kCount + 1);
+  database[0].fields[0].assign("bench");
+  for (std::size_t i = 1; i <= kCount; ++i) {
+    std::string pattern = "\x11\x12\x13\x14";
+    for (int j = 0; j < 17; ++j) pattern += random() % 2 ? '\xFF' : '\0';
+    database[i].fields[0].assign(pattern);
+  }
+  Bytes haystack;
+  const std::size_t size = (quick ? 1 : 16) << 20;
+  while (haystack.size() < size) haystack.insert(haystack.end(), {0x11, 0x12, 0x13, 0x14, 0x01});
+  auto start = Clock::now();
+  SignatureIndex index(database, DatabaseKind::kCompiler);
+  const double build = Seconds(start);
+  std::size_t winner = 0;
+  double engine = EngineRate(index, haystack, winner);
+  std::printf("\nshared window: %zu patterns, %zu MiB: %.3f MiB/s%s (index build %.0f ms)\n", kCount, size >> 20,
+              engine, winner ? "  !! wrong winner" : "", build * 1000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +193,8 @@ int main(int argc, char** argv) {
       }
     }
   }
+
+  SharedWindowCase(quick);
 
   std::printf("\nindex build:\n");
   for (std::size_t count : counts) {
