@@ -97,7 +97,11 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
 
   std::size_t longCount = 0;
   for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
-  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), 16, 20);
+  // At least 2^16 hash values keeps the filter nearly empty for a real
+  // database; a handful of patterns (tests, the fuzzer) needs far fewer, and
+  // clearing the bigger tables would cost more than their scans.
+  const unsigned fewestBits = longCount < 64 ? 10 : 16;
+  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), fewestBits, 20);
   hashShift_ = 32 - hashBits;
 
   // How many long patterns share each window and offset: big crowds get
