@@ -22,17 +22,19 @@ ctest --preset sanitize </dev/null
 step "build fuzz"
 cmake --preset fuzz
 cmake --build --preset fuzz
-# Findings and grown corpora stay out of the repository.
+# Grown corpora stay out of the repository; an input that fails is kept in
+# build/fuzz/findings.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+findings=build/fuzz/findings
+mkdir -p "$findings"
 for target in matcher pe_version signature_source version_block; do
   step "fuzz $target for ${seconds}s"
   cp -r "fuzz/corpus/$target" "$work/$target"
-  mkdir -p "$work/findings"
   if ! "build/fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="$work/findings/" -print_final_stats=1 "$work/$target" </dev/null 2>"$work/log"; then
+      -artifact_prefix="$findings/" -print_final_stats=1 "$work/$target" </dev/null 2>"$work/log"; then
     tail -n 60 "$work/log" >&2
-    echo "hostile-input.sh: fuzz target $target failed; the input is in the log above" >&2
+    echo "hostile-input.sh: fuzz target $target failed; its input is in $findings" >&2
     exit 1
   fi
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec):' "$work/log" || true
