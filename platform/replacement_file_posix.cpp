@@ -2,11 +2,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 
 #include "platform/io_error.h"
 #include "platform/posix_error.h"
 #include "platform/replacement_file.h"
+#include "platform/temporary_name.h"
 
 namespace vantric {
 namespace {
@@ -14,14 +14,6 @@ namespace {
 constexpr int kNameAttempts = 100;
 
 [[noreturn]] void ThrowErrno() { throw IoError(IoErrorCodeFromErrno(errno)); }
-
-std::string FreshSuffix(std::mt19937_64& random) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string suffix = ".tmp-";
-  std::uint64_t bits = random();
-  for (int i = 0; i < 12; ++i, bits >>= 4) suffix += kDigits[bits & 15];
-  return suffix;
-}
 
 }  // namespace
 
@@ -34,10 +26,8 @@ struct ReplacementFile::Handle {
 
 ReplacementFile::ReplacementFile(const std::string& target) : handle_(std::make_unique<Handle>()) {
   handle_->target = target;
-  std::random_device seed;
-  std::mt19937_64 random((std::uint64_t{seed()} << 32) ^ seed() ^ static_cast<std::uint64_t>(::getpid()));
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string name = target + FreshSuffix(random);
+    const std::string name = TemporaryNameBeside(target);
     // O_EXCL with O_CREAT fails on any existing name, a dangling link included.
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {

@@ -1,10 +1,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 
 #include "platform/io_error.h"
 #include "platform/replacement_file.h"
+#include "platform/temporary_name.h"
 
 namespace vantric {
 namespace {
@@ -12,14 +12,6 @@ namespace {
 constexpr int kNameAttempts = 100;
 
 [[noreturn]] void ThrowLastError() { throw IoError(static_cast<int>(GetLastError())); }
-
-std::string FreshSuffix(std::mt19937_64& random) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string suffix = ".tmp-";
-  std::uint64_t bits = random();
-  for (int i = 0; i < 12; ++i, bits >>= 4) suffix += kDigits[bits & 15];
-  return suffix;
-}
 
 }  // namespace
 
@@ -32,10 +24,8 @@ struct ReplacementFile::Handle {
 
 ReplacementFile::ReplacementFile(const std::string& target) : handle_(std::make_unique<Handle>()) {
   handle_->target = target;
-  std::random_device seed;
-  std::mt19937_64 random((std::uint64_t{seed()} << 32) ^ seed() ^ GetCurrentProcessId());
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string name = target + FreshSuffix(random);
+    const std::string name = TemporaryNameBeside(target);
     // CREATE_NEW fails on any existing name, links included.
     HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
