@@ -19,7 +19,7 @@ struct LoadedDatabase {
   // front end may want to say.
   std::uint64_t strayBytes = 0;
 
-  // Throws IoError; on failure the database stays as it was.
+  // Throws IoError or DatabaseError; on failure the database stays as it was.
   static LoadedDatabase Load(const std::string& path, DatabaseKind kind);
 
   int patternCount() const;

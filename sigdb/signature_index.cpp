@@ -97,9 +97,10 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
 
   std::size_t longCount = 0;
   for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
-  // At least 2^16 hash values keeps the filter nearly empty for a real
-  // database; a handful of patterns (tests, the fuzzer) needs far fewer, and
-  // clearing the bigger tables would cost more than their scans.
+  // 64 hash values per pattern keep the filter as sparse for a few patterns
+  // as for many. From 64 patterns on, no fewer than 2^16; below, as few as
+  // 2^10: clearing the larger tables for a handful of patterns (tests, the
+  // fuzzer, which builds an index per input) costs more than scanning.
   const unsigned fewestBits = longCount < 64 ? 10 : 16;
   const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), fewestBits, 20);
   hashShift_ = 32 - hashBits;
