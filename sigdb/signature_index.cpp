@@ -84,6 +84,11 @@ std::size_t RarestWindowOffset(std::string_view pattern) {
 struct SignatureIndex::Scan {
   std::span<const std::uint8_t> buffer;
   std::vector<std::int64_t> startLimit;  // compression only: a match must start below it
+  // Compression only: for each run of equal crowd patterns (crowdRuns_), its
+  // records whose start limit exceeds that of every record before them, at
+  // the run's place in crowdRecords_, then kNoMatch to the run's end. The
+  // first of them whose limit exceeds a start is the run's winner there.
+  std::vector<std::uint32_t> stairs;
   std::uint32_t best = kNoMatch;
   std::uint32_t floor = kNoMatch;  // nothing can beat this record
   bool Finished() const { return best <= floor; }
@@ -164,6 +169,14 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     }
     const auto begin = static_cast<std::uint32_t>(crowdRecords_.size());
     crowdRecords_.insert(crowdRecords_.end(), members.begin(), members.end());
+    if (kind == DatabaseKind::kCompression) {
+      for (std::uint32_t i = begin; i < crowdRecords_.size();) {
+        std::uint32_t j = i + 1;
+        while (j < crowdRecords_.size() && patterns_[crowdRecords_[j]] == patterns_[crowdRecords_[i]]) ++j;
+        if (j - i > 1) crowdRuns_.push_back({i, j});
+        i = j;
+      }
+    }
     crowdRoots.push_back(static_cast<std::uint32_t>(crowdNodes_.size()));
     crowdNodes_.emplace_back();
     crowdNodeByte_.push_back(0);
@@ -225,11 +238,22 @@ std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& can
   std::uint32_t node = candidate.crowd;
   for (std::size_t depth = 0;; ++depth) {
     const CrowdNode& here = crowdNodes_[node];
-    for (std::uint32_t i = here.endingBegin; i < here.endingEnd; ++i) {
-      const std::uint32_t record = crowdRecords_[i];
-      if (record < best && record < scan.best &&
-          (kind_ != DatabaseKind::kCompression || static_cast<std::int64_t>(start) < scan.startLimit[record])) {
-        best = record;
+    if (here.endingEnd - here.endingBegin > 1 && !scan.stairs.empty()) {
+      // Equal compression patterns, each with its own limit: one search.
+      const auto first = scan.stairs.begin() + here.endingBegin;
+      const auto last = scan.stairs.begin() + here.endingEnd;
+      const auto found = std::upper_bound(first, last, static_cast<std::int64_t>(start),
+                                          [&](std::int64_t value, std::uint32_t record) {
+                                            return record == kNoMatch || value < scan.startLimit[record];
+                                          });
+      if (found != last && *found != kNoMatch) best = std::min(best, *found);
+    } else {
+      for (std::uint32_t i = here.endingBegin; i < here.endingEnd; ++i) {
+        const std::uint32_t record = crowdRecords_[i];
+        if (record < best &&
+            (kind_ != DatabaseKind::kCompression || static_cast<std::int64_t>(start) < scan.startLimit[record])) {
+          best = record;
+        }
       }
     }
     if (here.childCount == 0 || start + depth >= scan.buffer.size()) break;
@@ -320,6 +344,20 @@ std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer, con
     scanEnd = std::max(scanEnd, std::min(size, limit + static_cast<std::int64_t>(patterns_[r].size())));
   }
 
+  if (!crowdRuns_.empty()) {
+    scan.stairs.assign(crowdRecords_.size(), kNoMatch);
+    for (const auto& [begin, runEnd] : crowdRuns_) {
+      std::int64_t highest = 0;
+      std::uint32_t next = begin;
+      for (std::uint32_t i = begin; i < runEnd; ++i) {
+        const std::uint32_t record = crowdRecords_[i];
+        if (scan.startLimit[record] <= highest) continue;
+        highest = scan.startLimit[record];
+        scan.stairs[next++] = record;
+      }
+    }
+  }
+
   const auto end = static_cast<std::size_t>(scanEnd);
   const bool withShort = !shortCandidates_.empty();
   for (std::size_t from = 0; from < end && !scan.Finished(); from += kProgressChunk) {
@@ -342,7 +380,7 @@ std::size_t SignatureIndex::MemoryUsage() const {
   bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
   bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
   bytes += crowdNodes_.capacity() * sizeof(CrowdNode) + crowdNodeByte_.capacity() +
-           crowdRecords_.capacity() * sizeof(std::uint32_t);
+           crowdRecords_.capacity() * sizeof(std::uint32_t) + crowdRuns_.capacity() * sizeof(crowdRuns_[0]);
   return bytes;
 }
 
