@@ -148,6 +148,20 @@ class CliTest(unittest.TestCase):
         self.assertEqual([o["status"] for o in objects], ["ok"])
         self.assertEqual(objects[0]["version"]["filename"], "caf\u00e9.bin")
 
+    @unittest.skipIf(os.name != "posix", "needs names with control characters")
+    def test_names_with_control_characters_are_never_dropped(self):
+        # Windows has no such names: under Wine the file is analysed or
+        # reported as skipped (exit 1), never left out in silence.
+        folder = os.path.join(self.dir, "controls")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "ctl\x01.bin"), "wb") as f:
+            f.write(b"SIG-A-----")
+        status, objects, err = self.json_lines("-r", folder)
+        self.assertEqual(len(objects), 1, err)
+        self.assertIn((status, objects[0]["status"]), [(0, "ok"), (1, "skipped")])
+        if not EMULATOR:
+            self.assertEqual(objects[0]["path"], os.path.join(folder, "ctl\x01.bin"))
+
     @unittest.skipIf(os.name != "posix", "needs symbolic links")
     def test_link_loops_end(self):
         if EMULATOR:
