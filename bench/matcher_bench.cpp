@@ -148,7 +148,8 @@ void SharedWindowCase(bool quick) {
     }
     database[kCount + 1].fields[0].assign("never there");
     Bytes haystack(compression ? kCount + 100 : 0, 0);
-    const Bytes piece = compression ? Bytes{0x11, 0x12, 0x13, 0x14, 0x00, 0xFF, 0x01} : Bytes{0x11, 0x12, 0x13, 0x14, 0x01};
+    const Bytes piece =
+        compression ? Bytes{0x11, 0x12, 0x13, 0x14, 0x00, 0xFF, 0x01} : Bytes{0x11, 0x12, 0x13, 0x14, 0x01};
     while (haystack.size() < size) haystack.insert(haystack.end(), piece.begin(), piece.end());
     auto start = Clock::now();
     SignatureIndex index(database, kind);

@@ -285,8 +285,8 @@ int Run(int argc, char** argv) {
   std::optional<LoadedDatabase> compilers =
       LoadOrReport(options.compilerDb, kCompilerDatabaseName, DatabaseKind::kCompiler, options.verbose);
   if (!compilers) return kExitUsage;
-  std::optional<LoadedDatabase> compressions =
-      LoadOrReport(options.compressionDb, kCompressionDatabaseName, DatabaseKind::kCompression, options.verbose);
+  std::optional<LoadedDatabase> compressions = LoadOrReport(options.compressionDb, kCompressionDatabaseName,
+                                                            DatabaseKind::kCompression, options.verbose);
   if (!compressions) return kExitUsage;
 
   std::vector<WalkEntry> entries;

@@ -163,9 +163,10 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     // Of equal compiler patterns only the lowest record can win. Compression
     // records keep theirs: each has its own limit.
     if (kind == DatabaseKind::kCompiler) {
-      members.erase(std::unique(members.begin(), members.end(),
-                                [&](std::uint32_t a, std::uint32_t b) { return patterns_[a] == patterns_[b]; }),
-                    members.end());
+      members.erase(
+          std::unique(members.begin(), members.end(),
+                      [&](std::uint32_t a, std::uint32_t b) { return patterns_[a] == patterns_[b]; }),
+          members.end());
     }
     const auto begin = static_cast<std::uint32_t>(crowdRecords_.size());
     crowdRecords_.insert(crowdRecords_.end(), members.begin(), members.end());
@@ -209,8 +210,11 @@ bool SignatureIndex::Verify(const Scan& scan, const Candidate& candidate, std::s
   return std::memcmp(scan.buffer.data() + start, pattern.data(), pattern.size()) == 0;
 }
 
-void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end, std::size_t depth) {
-  auto byteAt = [&](std::uint32_t i) { return static_cast<std::uint8_t>(patterns_[crowdRecords_[i]][depth]); };
+void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end,
+                                    std::size_t depth) {
+  auto byteAt = [&](std::uint32_t i) {
+    return static_cast<std::uint8_t>(patterns_[crowdRecords_[i]][depth]);
+  };
   // The records are sorted by pattern: those that end here come first, then
   // one run per next byte.
   std::uint32_t rest = begin;
@@ -231,7 +235,8 @@ void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std
   }
 }
 
-std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& candidate, std::size_t at) const {
+std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& candidate,
+                                          std::size_t at) const {
   if (at < candidate.offset) return kNoMatch;
   const std::size_t start = at - candidate.offset;
   std::uint32_t best = kNoMatch;
@@ -250,8 +255,8 @@ std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& can
     } else {
       for (std::uint32_t i = here.endingBegin; i < here.endingEnd; ++i) {
         const std::uint32_t record = crowdRecords_[i];
-        if (record < best &&
-            (kind_ != DatabaseKind::kCompression || static_cast<std::int64_t>(start) < scan.startLimit[record])) {
+        if (record < best && (kind_ != DatabaseKind::kCompression ||
+                              static_cast<std::int64_t>(start) < scan.startLimit[record])) {
           best = record;
         }
       }

@@ -88,8 +88,8 @@ class SignatureIndex {
   };
   void BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end, std::size_t depth);
   std::vector<CrowdNode> crowdNodes_;
-  std::vector<std::uint8_t> crowdNodeByte_;   // the byte that leads into each node
-  std::vector<std::uint32_t> crowdRecords_;   // each crowd's records, sorted by pattern
+  std::vector<std::uint8_t> crowdNodeByte_;  // the byte that leads into each node
+  std::vector<std::uint32_t> crowdRecords_;  // each crowd's records, sorted by pattern
   // Compression: runs of equal patterns in crowdRecords_, [first, second).
   std::vector<std::pair<std::uint32_t, std::uint32_t>> crowdRuns_;
   std::uint32_t firstRecord_ = 0;  // the lowest record that can match at all

@@ -182,8 +182,9 @@ TEST(Lint, CrowdsSharingTheirRarestBytes) {
     }
     const std::vector<std::string> expected =
         count < 64 ? std::vector<std::string>{}
-                   : std::vector<std::string>{"l.sig:4: 64 patterns, from this one on, share their rarest bytes "
-                                              "<11 12 13 14>: files full of those bytes scan slowly"};
+                   : std::vector<std::string>{
+                         "l.sig:4: 64 patterns, from this one on, share their rarest bytes "
+                         "<11 12 13 14>: files full of those bytes scan slowly"};
     EXPECT_EQ(Lint(text, DatabaseKind::kCompiler), expected);
   }
 }

@@ -67,9 +67,10 @@ void ReportCrowdedWindows(const std::vector<LocatedRecord>& records, std::vector
   }
   for (const auto& [window, sharing] : byWindow) {
     if (sharing.count < kCrowdedWindow) continue;
-    problems.push_back({records[sharing.first].where,
-                        std::to_string(sharing.count) + " patterns, from this one on, share their rarest bytes " +
-                            HexBytes(window) + ": files full of those bytes scan slowly"});
+    problems.push_back(
+        {records[sharing.first].where, std::to_string(sharing.count) +
+                                           " patterns, from this one on, share their rarest bytes " +
+                                           HexBytes(window) + ": files full of those bytes scan slowly"});
   }
 }
 

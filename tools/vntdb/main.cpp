@@ -90,7 +90,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 void Report(const std::vector<Diagnostic>& problems) {
-  for (const Diagnostic& d : problems) std::cerr << TerminalText(d.where) << ": " << TerminalText(d.message) << "\n";
+  for (const Diagnostic& d : problems)
+    std::cerr << TerminalText(d.where) << ": " << TerminalText(d.message) << "\n";
 }
 
 bool IsDatabaseFile(const std::string& path) { return path.ends_with(".vnt") || path.ends_with(".VNT"); }
