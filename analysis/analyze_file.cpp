@@ -42,8 +42,7 @@ AnalysisResult Failure(AnalysisStatus status, std::string error) { return {statu
 }  // namespace
 
 std::string NamePart(std::string_view path) {
-  // Windows takes "/" between folders as well as "\\".
-  const std::size_t cut = path.find_last_of("\\:/");
+  const std::size_t cut = path.find_last_of(PathSeparators());
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 

@@ -34,7 +34,9 @@ struct AnalysisObserver {
 
 inline constexpr std::uint64_t kSmallestAnalysedFile = 10;
 
-// The file name as shown: what follows the last "\", "/" or ":".
+// The file name as shown: what follows the last separator of this system's
+// paths ("\", "/" or ":" on Windows, "/" elsewhere, where "\" and ":" may
+// stand in a name).
 std::string NamePart(std::string_view path);
 
 // Reads the file's version strings, then matches it against the compression

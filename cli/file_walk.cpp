@@ -11,14 +11,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Walk(const fs::path& folder, WalkResult& out) {
+constexpr std::string_view kSkipped = "skipped";
+constexpr std::string_view kIoError = "io-error";
+
+// Why an entry that is neither a file nor a folder to walk is left out.
+std::string SkipReason(const fs::directory_entry& entry) {
+  std::error_code ignored;
+  if (entry.is_symlink(ignored)) {
+    if (entry.is_directory(ignored)) return "a link to a folder, not followed";
+    if (!entry.exists(ignored)) return "a link to nothing";
+  }
+  return "not a regular file";
+}
+
+void Walk(const fs::path& folder, std::vector<WalkEntry>& out) {
+  const std::string folderName = NarrowPath(folder).value_or("?");
   std::error_code error;
   std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     entries.push_back(*it);
   }
   if (error) {
-    out.errors.push_back(NarrowPath(folder).value_or("?") + ": " + error.message());
+    out.push_back({folderName, kIoError, error.message()});
     return;
   }
   std::sort(entries.begin(), entries.end(),
@@ -28,27 +42,27 @@ void Walk(const fs::path& folder, WalkResult& out) {
     const bool isFile = entry.is_regular_file(ignored);  // links to files count
     // Links to folders are not followed: they could loop.
     const bool isFolder = !entry.is_symlink(ignored) && entry.is_directory(ignored);
-    if (!isFile && !isFolder) continue;
     const std::optional<std::string> name = NarrowPath(entry.path());
     if (!name) {
-      out.errors.push_back(NarrowPath(folder).value_or("?") +
-                           ": a name that the system code page can't write");
+      out.push_back({folderName, kSkipped, "holds a name that the system code page can't write"});
     } else if (isFolder) {
       Walk(entry.path(), out);
+    } else if (isFile) {
+      out.push_back({*name, {}, {}});
     } else {
-      out.files.push_back(*name);
+      out.push_back({*name, kSkipped, SkipReason(entry)});
     }
   }
 }
 
 }  // namespace
 
-void CollectFiles(const std::string& path, bool recursive, WalkResult& out) {
+void CollectFiles(const std::string& path, bool recursive, std::vector<WalkEntry>& out) {
   std::error_code error;
   if (recursive && fs::is_directory(WidePath(path), error)) {
     Walk(WidePath(path), out);
   } else {
-    out.files.push_back(path);
+    out.push_back({path, {}, {}});
   }
 }
 

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -25,6 +27,8 @@
 #include "cli/summary.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
+#include "platform/standard_output.h"
+#include "platform/text_escape.h"
 #include "sigdb/database.h"
 
 namespace vantric::cli {
@@ -47,9 +51,14 @@ options:
                          {"path","status","version":{...},"compiler":{...},
                          "compression":{...}}; status is ok, not-found,
                          too-small, open-failed, too-large or io-error, with
-                         an "error" text (and no groups) when not ok. Text
-                         that is not valid UTF-8 is written byte by byte as
-                         the characters U+0080 to U+00FF.
+                         an "error" text (and no groups) when not ok. Under
+                         -r, paths left out get a line too: status skipped
+                         (links to folders, devices) or io-error (a folder
+                         that can't be read). "path" is lossless: each byte
+                         that is not valid UTF-8 is written as \udcXX
+                         (Python's "surrogateescape" reads it back); in
+                         other text such bytes are written as the
+                         characters U+0080 to U+00FF.
   -j, --jobs N           analyse N files at a time (default 1); the output
                          keeps the order of the input
       --summary          after the files, how many files each compiler and
@@ -57,15 +66,20 @@ options:
                          (with --json: one last object, {"summary":{...}})
       --compiler-db FILE     compiler signatures (default: vantric.vnt)
       --compression-db FILE  packer signatures (default: compression.vnt)
-                         By default each is looked for in the current
-                         folder, then beside this program, then in )" VANTRIC_DATA_DIR R"(.
+                         By default each is looked for beside this program,
+                         then in )" VANTRIC_DATA_DIR R"(; never in the current
+                         folder, where a scanned download could have put one.
+  -v, --verbose          say which database files were loaded
   -h, --help             show this text
       --version          show the program's version
 
 Files under 10 bytes are not analysed. Fields a file doesn't have show "-".
+Text output shows control characters and bytes that are not valid UTF-8 as
+C escapes (\n, \x1b).
 
-exit status: 0 every file analysed, 1 some file not analysed,
-2 bad command line or a database that can't be loaded.
+exit status: 0 every file analysed, 1 some file not analysed (or skipped),
+2 bad command line, a database that can't be loaded, or output that can't
+be written.
 )";
 
 struct Options {
@@ -73,14 +87,39 @@ struct Options {
   bool recursive = false;
   bool json = false;
   bool summary = false;
+  bool verbose = false;
   unsigned jobs = 1;
   std::optional<std::string> compilerDb;
   std::optional<std::string> compressionDb;
 };
 
 int Usage(const std::string& message) {
-  std::cerr << "vantric-cli: " << message << "\nTry 'vantric-cli --help'.\n";
+  std::cerr << "vantric-cli: " << TerminalText(message) << "\nTry 'vantric-cli --help'.\n";
   return kExitUsage;
+}
+
+// "vantric-cli: SUBJECT: MESSAGE", both escaped: paths and texts come from
+// the files and folders being looked at.
+std::string ErrorLine(std::string_view subject, std::string_view message) {
+  return "vantric-cli: " + TerminalText(subject) + ": " + TerminalText(message) + "\n";
+}
+
+// Every byte written must have arrived: output to a full disk or a closed
+// stream is a failure like any other.
+int FinishOutput(int status) {
+  if (std::optional<std::string> error = CloseStandardOutput()) {
+    std::cerr << ErrorLine("cannot write the output", *error);
+    return kExitUsage;
+  }
+  return status;
+}
+
+// A whole decimal number, nothing around it.
+std::optional<unsigned long> WholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stoul(text);
 }
 
 // Returns the exit status when the run ends here (help, version, usage error).
@@ -98,23 +137,21 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       onlyPaths = true;
     } else if (arg == "-h" || arg == "--help") {
       std::cout << kHelp;
-      return kExitAllAnalysed;
+      return FinishOutput(kExitAllAnalysed);
     } else if (arg == "--version") {
       std::cout << "vantric-cli " VANTRIC_VERSION "\n";
-      return kExitAllAnalysed;
+      return FinishOutput(kExitAllAnalysed);
     } else if (arg == "-r" || arg == "--recursive") {
       options.recursive = true;
     } else if (arg == "--json") {
       options.json = true;
     } else if (arg == "--summary") {
       options.summary = true;
+    } else if (arg == "-v" || arg == "--verbose") {
+      options.verbose = true;
     } else if (arg == "-j" || arg == "--jobs") {
       std::optional<std::string> jobs = value();
-      unsigned long count = 0;
-      try {
-        count = jobs ? std::stoul(*jobs) : 0;
-      } catch (const std::exception&) {
-      }
+      const unsigned long count = jobs ? WholeNumber(*jobs).value_or(0) : 0;
       if (count < 1 || count > 256) return Usage(arg + " needs a number from 1 to 256");
       options.jobs = static_cast<unsigned>(count);
     } else if (arg == "--compiler-db" || arg == "--compression-db") {
@@ -129,24 +166,37 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   return std::nullopt;
 }
 
+// Beside the program, then where it is installed. Never the current folder:
+// the scanner is run inside folders of downloads, and a database planted
+// there would decide every answer.
 std::optional<std::string> FindDatabase(const std::string& name) {
-  if (std::optional<std::string> found = LocateDatabase(name)) return found;
-  const std::string installed = std::string(VANTRIC_DATA_DIR) + "/" + name;
-  if (FileExists(installed)) return installed;
+  const std::string folders[] = {ProgramDirectory(), std::string(VANTRIC_DATA_DIR) + "/"};
+  for (const std::string& folder : folders) {
+    if (!folder.empty() && KindOfFile(folder + name) != FileKind::kMissing) return folder + name;
+  }
   return std::nullopt;
 }
 
 std::optional<LoadedDatabase> LoadOrReport(const std::optional<std::string>& given, const char* defaultName,
-                                           DatabaseKind kind) {
+                                           DatabaseKind kind, bool verbose) {
   std::optional<std::string> path = given ? given : FindDatabase(defaultName);
-  if (!path || !FileExists(*path)) {
-    std::cerr << "vantric-cli: " << MissingDatabaseMessage(path.value_or(defaultName)) << "\n";
+  if (!path || KindOfFile(*path) == FileKind::kMissing) {
+    std::cerr << "vantric-cli: " << TerminalText(MissingDatabaseMessage(path.value_or(defaultName))) << "\n";
     return std::nullopt;
   }
   try {
-    return LoadedDatabase::Load(*path, kind);
-  } catch (const std::exception& error) {  // IoError, or no memory for an absurd file
-    std::cerr << "vantric-cli: " << *path << ": " << error.what() << "\n";
+    LoadedDatabase database = LoadedDatabase::Load(*path, kind);
+    if (database.strayBytes != 0) {
+      std::cerr << ErrorLine(*path, "warning: " + std::to_string(database.strayBytes) +
+                                        " bytes after the last whole record are ignored");
+    }
+    if (!database.HasSignatures()) std::cerr << ErrorLine(*path, "warning: no signatures in this database");
+    if (verbose) {
+      std::cerr << ErrorLine(*path, "loaded, " + std::to_string(database.patternCount()) + " signatures");
+    }
+    return database;
+  } catch (const std::exception& error) {  // IoError, DatabaseError, or no memory
+    std::cerr << ErrorLine(*path, error.what());
     return std::nullopt;
   }
 }
@@ -188,29 +238,51 @@ struct Report {
   AnalysisResult result;
 };
 
-Report AnalyseOne(const std::string& path, const Options& options, const LoadedDatabase& compilers,
+// Why a path given on the command line can't be analysed before the analysis
+// tries, when the answer is better than "File not found": a folder, a link
+// loop, a name too long, a folder on the way that can't be entered.
+std::optional<AnalysisResult> PathProblem(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(WidePath(path), error);
+  if (std::filesystem::is_directory(status)) {
+    return AnalysisResult{AnalysisStatus::kNotFound, "is a folder (use -r to analyse the files in it)", {}};
+  }
+  if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
+    return AnalysisResult{AnalysisStatus::kOpenFailed, error.message(), {}};
+  }
+  return std::nullopt;
+}
+
+Report AnalyseOne(const WalkEntry& entry, const Options& options, const LoadedDatabase& compilers,
                   const LoadedDatabase& compressions) {
+  Report report;
+  if (!entry.status.empty()) {  // left out by the walk
+    if (options.json) {
+      report.out = JsonFailure(entry.path, entry.status, entry.reason);
+    } else {
+      report.err = ErrorLine(entry.path, std::string(entry.status) + ": " + entry.reason);
+    }
+    return report;
+  }
   AnalysisResult result;
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    result = {AnalysisStatus::kNotFound, "is a folder (use -r to analyse the files in it)", {}};
+  if (std::optional<AnalysisResult> problem = PathProblem(entry.path)) {
+    result = std::move(*problem);
   } else {
     // One file's trouble must not end the run (nor a worker thread).
     try {
-      result = AnalyzeFile(path, compilers, compressions);
+      result = AnalyzeFile(entry.path, compilers, compressions);
     } catch (const std::exception& error) {
       result = {AnalysisStatus::kIoError, error.what(), {}};
     }
   }
-  Report report;
   report.analysed = result.status == AnalysisStatus::kOk;
   report.result = result;
   if (options.json) {
-    report.out = JsonReport(path, result);
+    report.out = JsonReport(entry.path, result);
   } else if (report.analysed) {
-    report.out = TextReport(path, result) + "\n";
+    report.out = TextReport(entry.path, result) + "\n";
   } else {
-    report.err = "vantric-cli: " + path + ": " + result.error + "\n";
+    report.err = ErrorLine(entry.path, result.error);
   }
   return report;
 }
@@ -220,39 +292,37 @@ int Run(int argc, char** argv) {
   if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
 
   std::optional<LoadedDatabase> compilers =
-      LoadOrReport(options.compilerDb, kCompilerDatabaseName, DatabaseKind::kCompiler);
+      LoadOrReport(options.compilerDb, kCompilerDatabaseName, DatabaseKind::kCompiler, options.verbose);
   if (!compilers) return kExitUsage;
-  std::optional<LoadedDatabase> compressions =
-      LoadOrReport(options.compressionDb, kCompressionDatabaseName, DatabaseKind::kCompression);
+  std::optional<LoadedDatabase> compressions = LoadOrReport(options.compressionDb, kCompressionDatabaseName,
+                                                            DatabaseKind::kCompression, options.verbose);
   if (!compressions) return kExitUsage;
 
-  WalkResult walk;
-  for (const std::string& path : options.paths) CollectFiles(path, options.recursive, walk);
-  bool allAnalysed = walk.errors.empty();
-  for (const std::string& error : walk.errors) std::cerr << "vantric-cli: " << error << "\n";
+  std::vector<WalkEntry> entries;
+  for (const std::string& path : options.paths) CollectFiles(path, options.recursive, entries);
 
-  const std::vector<std::string>& files = walk.files;
-  std::vector<std::optional<Report>> reports(files.size());
+  std::vector<std::optional<Report>> reports(entries.size());
   std::mutex mutex;
   std::condition_variable finished;
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i; (i = next++) < files.size();) {
-      Report report = AnalyseOne(files[i], options, *compilers, *compressions);
+    for (std::size_t i; (i = next++) < entries.size();) {
+      Report report = AnalyseOne(entries[i], options, *compilers, *compressions);
       std::lock_guard lock(mutex);
       reports[i] = std::move(report);
       finished.notify_all();
     }
   };
   std::vector<std::jthread> workers;
-  const unsigned jobs = std::min<std::size_t>(options.jobs, files.size());
+  const unsigned jobs = std::min<std::size_t>(options.jobs, entries.size());
   if (jobs > 1) {
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
   }
 
+  bool allAnalysed = true;
   Summary summary;
-  ProgressLine progress(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
+  ProgressLine progress(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
     Report report;
     if (jobs > 1) {
       std::unique_lock lock(mutex);
@@ -260,17 +330,21 @@ int Run(int argc, char** argv) {
       report = std::move(*reports[i]);
       reports[i].reset();
     } else {
-      report = AnalyseOne(files[i], options, *compilers, *compressions);
+      report = AnalyseOne(entries[i], options, *compilers, *compressions);
     }
     progress.Clear();
-    std::cout << report.out << std::flush;
+    if (!(std::cout << report.out << std::flush)) {
+      next = entries.size();  // the workers stop after the file in hand
+      std::cerr << ErrorLine("cannot write the output", StandardOutputError());
+      return kExitUsage;
+    }
     std::cerr << report.err;
     allAnalysed = allAnalysed && report.analysed;
     summary.Add(report.result);
     progress.Done(i + 1);
   }
-  if (options.summary) std::cout << (options.json ? summary.Json() : summary.Text()) << std::flush;
-  return allAnalysed ? kExitAllAnalysed : kExitSomeNotAnalysed;
+  if (options.summary) std::cout << (options.json ? summary.Json() : summary.Text());
+  return FinishOutput(allAnalysed ? kExitAllAnalysed : kExitSomeNotAnalysed);
 }
 
 }  // namespace

@@ -3,43 +3,23 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/text_escape.h"
+
 namespace vantric::cli {
 namespace {
 
-// Length of the valid UTF-8 sequence starting at `text[0]`, or 0.
-std::size_t Utf8SequenceLength(std::string_view text) {
-  const auto lead = static_cast<std::uint8_t>(text[0]);
-  std::size_t length;
-  std::uint32_t codePoint;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, codePoint = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, codePoint = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<std::uint8_t>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  // No overlong forms, no surrogates, nothing above U+10FFFF.
-  static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (codePoint < kSmallest[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
-    return 0;
-  }
-  return length;
-}
-
-void AppendEscapedCodeUnit(std::string& out, unsigned value) {
+// \u00XX, or \udcXX with `high` 0xdc.
+void AppendEscapedCodeUnit(std::string& out, unsigned value, unsigned high = 0) {
   static constexpr char kDigits[] = "0123456789abcdef";
-  out += "\\u00";
+  out += "\\u";
+  out += kDigits[high >> 4];
+  out += kDigits[high & 15];
   out += kDigits[(value >> 4) & 15];
   out += kDigits[value & 15];
+}
+
+std::string JsonHead(const std::string& path, std::string_view status) {
+  return "{\"path\":" + JsonString(path, NonUtf8::kSurrogateEscape) + ",\"status\":" + JsonString(status);
 }
 
 }  // namespace
@@ -56,13 +36,15 @@ std::string_view StatusName(AnalysisStatus status) {
   return "io-error";
 }
 
-std::string JsonString(std::string_view bytes) {
+std::string JsonString(std::string_view bytes, NonUtf8 mode) {
   std::string out = "\"";
   while (!bytes.empty()) {
     const auto c = static_cast<std::uint8_t>(bytes[0]);
     const std::size_t length = Utf8SequenceLength(bytes);
     if (length > 1) {
       out.append(bytes.substr(0, length));
+    } else if (length == 0 && mode == NonUtf8::kSurrogateEscape) {
+      AppendEscapedCodeUnit(out, c, 0xDC);
     } else if (length == 0) {
       // Not UTF-8: keep the byte's value as the character of that number.
       out += static_cast<char>(0xC0 | (c >> 6));
@@ -94,7 +76,7 @@ std::string TextReport(const std::string& path, const AnalysisResult& result) {
       {"Compiler", &info.compiler},   {"Company", &info.compilerCompany}, {"URL", &info.compilerUrl},
       {"Program", &info.program},     {"Company", &info.programCompany},  {"URL", &info.programUrl},
   };
-  std::string out = path + "\n";
+  std::string out = TerminalText(path) + "\n";
   std::size_t index = 0;
   for (const auto& [label, value] : lines) {
     // A blank line between the window's three groups.
@@ -103,11 +85,15 @@ std::string TextReport(const std::string& path, const AnalysisResult& result) {
     out += label;
     out += ":";
     out.append(10 - std::string_view(label).size(), ' ');
-    out += *value;
+    out += TerminalText(*value);
     out += "\n";
     ++index;
   }
   return out;
+}
+
+std::string JsonFailure(const std::string& path, std::string_view status, const std::string& error) {
+  return JsonHead(path, status) + ",\"error\":" + JsonString(error) + "}\n";
 }
 
 std::string JsonReport(const std::string& path, const AnalysisResult& result) {
@@ -115,9 +101,8 @@ std::string JsonReport(const std::string& path, const AnalysisResult& result) {
   auto field = [](const char* key, const std::string& value) {
     return std::string("\"") + key + "\":" + JsonString(value);
   };
-  std::string out =
-      "{" + field("path", path) + ",\"status\":\"" + std::string(StatusName(result.status)) + "\"";
-  if (result.status != AnalysisStatus::kOk) return out + "," + field("error", result.error) + "}\n";
+  if (result.status != AnalysisStatus::kOk) return JsonFailure(path, StatusName(result.status), result.error);
+  std::string out = JsonHead(path, StatusName(result.status));
   out += ",\"version\":{" + field("filename", info.fileName) + "," + field("comments", info.comments) + "," +
          field("version", info.fileVersion) + "," + field("product", info.productName) + "," +
          field("company", info.companyName) + "}";

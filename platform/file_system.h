@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vantric {
 
@@ -13,6 +14,15 @@ namespace vantric {
 // taken literally: wildcard characters are never expanded, and the file's
 // timestamps play no part. Every "does this file exist" question goes here.
 bool FileExists(const std::string& path);
+
+// What a path names, links followed. Loaders that must read a plain file ask
+// this first so that a folder or a device gets its own message.
+enum class FileKind { kMissing, kRegular, kFolder, kOther };
+FileKind KindOfFile(const std::string& path);
+
+// The characters that end a folder name in a path: "/" here, and on Windows
+// "\\" and the ":" after a drive letter as well.
+std::string_view PathSeparators();
 
 // The folder holding the running program, with a trailing separator; empty
 // when the platform can't tell.

@@ -7,12 +7,11 @@
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
+#include "platform/posix_error.h"
 
 namespace vantric {
-namespace {
 
-// errno values that have a counterpart in the user-facing numbering.
-int TranslateErrno(int error) {
+int IoErrorCodeFromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorFileNotFound;
     case ENOTDIR:
@@ -31,7 +30,9 @@ int TranslateErrno(int error) {
   }
 }
 
-[[noreturn]] void ThrowLastError() { throw IoError(TranslateErrno(errno)); }
+namespace {
+
+[[noreturn]] void ThrowLastError() { throw IoError(IoErrorCodeFromErrno(errno)); }
 
 }  // namespace
 
@@ -43,6 +44,15 @@ bool FileExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
+
+FileKind KindOfFile(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return FileKind::kMissing;
+  if (S_ISREG(info.st_mode)) return FileKind::kRegular;
+  return S_ISDIR(info.st_mode) ? FileKind::kFolder : FileKind::kOther;
+}
+
+std::string_view PathSeparators() { return "/"; }
 
 std::string ProgramDirectory() {
   char buffer[PATH_MAX];

@@ -40,6 +40,22 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+FileKind KindOfFile(const std::string& path) {
+  if (path.empty() || HasWildcard(path)) return FileKind::kMissing;
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileKind::kFolder;
+  // Devices (CON, NUL, COM1) answer with attributes too; only a disk file is regular.
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileKind::kRegular;  // exists; opening it will say what is wrong
+  const DWORD type = GetFileType(file);
+  CloseHandle(file);
+  return type == FILE_TYPE_DISK ? FileKind::kRegular : FileKind::kOther;
+}
+
+std::string_view PathSeparators() { return "\\/:"; }
+
 std::string ProgramDirectory() {
   char buffer[MAX_PATH + 1];
   DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-#include <stdexcept>
 #include <type_traits>
 
 #include "platform/file_system.h"
@@ -36,22 +34,27 @@ std::string MissingDatabaseMessage(std::string_view fileName) {
 }
 
 std::optional<std::string> LocateDatabase(const std::string& fileName) {
-  if (FileExists(fileName)) return fileName;
+  // Anything at the name counts as found, a folder too: loading it then says
+  // what is wrong instead of "not found".
+  if (KindOfFile(fileName) != FileKind::kMissing) return fileName;
   std::string besideProgram = ProgramDirectory();
   if (!besideProgram.empty()) {
     besideProgram += fileName;
-    if (FileExists(besideProgram)) return besideProgram;
+    if (KindOfFile(besideProgram) != FileKind::kMissing) return besideProgram;
   }
   return std::nullopt;
 }
 
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count) {
+  // A device or a pipe would read as an empty database, or never end.
+  switch (KindOfFile(fileName)) {
+    case FileKind::kFolder: throw DatabaseError("Is a folder, not a database file");
+    case FileKind::kOther: throw DatabaseError("Not a regular file, not a database file");
+    default: break;
+  }
   ReadOnlyFile file(fileName);
   const std::uint64_t records = file.Size() / kRecordSize;
-  // The count is an int; a file this large is no database anyway.
-  if (records > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
-    throw std::length_error("Database too large");
-  }
+  if (records > kMostDatabaseRecords) throw DatabaseError("Database too large: more than 1,000,000 records");
   database.assign(static_cast<std::size_t>(records), TLangDefinition{});
   count = static_cast<int>(records);
 

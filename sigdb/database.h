@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,13 +21,24 @@ std::string MissingDatabaseMessage(std::string_view fileName);
 
 // Where the database called `fileName` is: the name as it stands (relative
 // names resolve in the current directory), else the same name beside the
-// program. Empty when it is in neither place.
+// program. Empty when nothing by that name is in either place.
 std::optional<std::string> LocateDatabase(const std::string& fileName);
+
+// More records than any real database holds (ours hold hundreds): a larger
+// file is refused before its records take memory.
+inline constexpr std::uint64_t kMostDatabaseRecords = 1'000'000;
+
+// A file that is no database: a folder, a device, too many records.
+class DatabaseError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Fills `database` and `count` from the file: every whole 405-byte record,
 // unscrambled; a trailing partial record is ignored. Opens the file
-// read-only. Throws IoError; a read failure midway leaves `count` and the
-// array at full size, with the records not yet read empty.
+// read-only. Throws IoError, or DatabaseError for what is not a database
+// file; a read failure midway leaves `count` and the array at full size,
+// with the records not yet read empty.
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count);
 
 // Turns records into file bytes (scrambled), for tools that write databases.

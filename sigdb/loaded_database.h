@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "sigdb/lang_definition.h"
@@ -14,8 +15,11 @@ struct LoadedDatabase {
   TLangDefinitionArray records;
   int count = 0;
   SignatureIndex index;
+  // Bytes after the last whole record: loading leaves them out, which a
+  // front end may want to say.
+  std::uint64_t strayBytes = 0;
 
-  // Throws IoError; on failure the database stays as it was.
+  // Throws IoError or DatabaseError; on failure the database stays as it was.
   static LoadedDatabase Load(const std::string& path, DatabaseKind kind);
 
   // Loads into this object. Throws IoError; a read failure midway keeps the
@@ -24,6 +28,8 @@ struct LoadedDatabase {
   void LoadFrom(const std::string& path, DatabaseKind kind);
 
   int patternCount() const;
+  // Whether any record has a pattern to look for.
+  bool HasSignatures() const;
 };
 
 }  // namespace vantric

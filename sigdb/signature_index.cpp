@@ -4,13 +4,18 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <utility>
 
 #include "sigdb/search_limit.h"
 
 namespace vantric {
 namespace {
 
-constexpr std::size_t kWindow = 4;
+constexpr std::size_t kWindow = kWindowSize;
+// Patterns sharing a window and offset from this many on are searched as a
+// crowd; below it, checking each in record order is quicker.
+constexpr std::size_t kCrowdSize = 16;
 constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
 // A second, independent hash: a window that turns up all over a file (zeros,
 // padding) and shares its first hash with some signature would otherwise send
@@ -42,6 +47,21 @@ unsigned ByteCommonness(std::uint8_t byte) {
   }
 }
 
+// Groups candidates by key into one array with start offsets, keeping their
+// order (ascending record) within a key.
+template <typename Candidate>
+void Group(const std::vector<std::pair<std::uint32_t, Candidate>>& keyed, std::size_t keys,
+           std::vector<std::uint32_t>& start, std::vector<Candidate>& grouped) {
+  std::vector<std::uint32_t> counts(keys + 1, 0);
+  for (const auto& [key, candidate] : keyed) ++counts[key + 1];
+  for (std::size_t k = 0; k < keys; ++k) counts[k + 1] += counts[k];
+  start = counts;
+  grouped.resize(keyed.size());
+  for (const auto& [key, candidate] : keyed) grouped[counts[key]++] = candidate;
+}
+
+}  // namespace
+
 std::size_t RarestWindowOffset(std::string_view pattern) {
   std::size_t best = 0;
   unsigned bestCost = std::numeric_limits<unsigned>::max();
@@ -61,24 +81,14 @@ std::size_t RarestWindowOffset(std::string_view pattern) {
   return best;
 }
 
-// Groups candidates by key into one array with start offsets, keeping their
-// order (ascending record) within a key.
-template <typename Candidate>
-void Group(const std::vector<std::pair<std::uint32_t, Candidate>>& keyed, std::size_t keys,
-           std::vector<std::uint32_t>& start, std::vector<Candidate>& grouped) {
-  std::vector<std::uint32_t> counts(keys + 1, 0);
-  for (const auto& [key, candidate] : keyed) ++counts[key + 1];
-  for (std::size_t k = 0; k < keys; ++k) counts[k + 1] += counts[k];
-  start = counts;
-  grouped.resize(keyed.size());
-  for (const auto& [key, candidate] : keyed) grouped[counts[key]++] = candidate;
-}
-
-}  // namespace
-
 struct SignatureIndex::Scan {
   std::span<const std::uint8_t> buffer;
   std::vector<std::int64_t> startLimit;  // compression only: a match must start below it
+  // Compression only: for each run of equal crowd patterns (crowdRuns_), its
+  // records whose start limit exceeds that of every record before them, at
+  // the run's place in crowdRecords_, then kNoMatch to the run's end. The
+  // first of them whose limit exceeds a start is the run's winner there.
+  std::vector<std::uint32_t> stairs;
   std::uint32_t best = kNoMatch;
   std::uint32_t floor = kNoMatch;  // nothing can beat this record
   bool Finished() const { return best <= floor; }
@@ -92,8 +102,32 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
 
   std::size_t longCount = 0;
   for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
-  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), 16, 20);
+  // 64 hash values per pattern keep the filter as sparse for a few patterns
+  // as for many. From 64 patterns on, no fewer than 2^16; below, as few as
+  // 2^10: clearing the larger tables for a handful of patterns (tests, the
+  // fuzzer, which builds an index per input) costs more than scanning.
+  const unsigned fewestBits = longCount < 64 ? 10 : 16;
+  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), fewestBits, 20);
   hashShift_ = 32 - hashBits;
+
+  // How many long patterns share each window and offset: big crowds get
+  // their own search.
+  std::map<std::pair<std::uint32_t, std::size_t>, std::uint32_t> crowdOf;
+  std::vector<std::vector<std::uint32_t>> crowds;
+  {
+    std::map<std::pair<std::uint32_t, std::size_t>, std::size_t> sharing;
+    for (std::size_t r = 1; r < database.size(); ++r) {
+      const std::string_view pattern = database[r].fields[kPatternField].view();
+      if (pattern.size() < kWindow) continue;
+      const std::size_t offset = RarestWindowOffset(pattern);
+      ++sharing[{Load32(pattern.data() + offset), offset}];
+    }
+    for (const auto& [key, count] : sharing) {
+      if (count < kCrowdSize) continue;
+      crowdOf[key] = static_cast<std::uint32_t>(crowds.size());
+      crowds.emplace_back();
+    }
+  }
 
   for (std::size_t r = 1; r < database.size(); ++r) {
     const std::string_view pattern = database[r].fields[kPatternField].view();
@@ -107,13 +141,50 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     if (pattern.size() >= kWindow) {
       const std::size_t offset = RarestWindowOffset(pattern);
       const std::uint32_t window = Load32(pattern.data() + offset);
-      longKeyed.push_back({(window * kHashMultiplier) >> hashShift_,
-                           Candidate{record, window, static_cast<std::uint32_t>(offset)}});
+      Candidate candidate{record, window, static_cast<std::uint32_t>(offset)};
+      if (auto crowd = crowdOf.find({window, offset}); crowd != crowdOf.end()) {
+        std::vector<std::uint32_t>& members = crowds[crowd->second];
+        members.push_back(record);
+        if (members.size() > 1) continue;  // filed once, under its lowest record
+        candidate.crowd = crowd->second;
+      }
+      longKeyed.push_back({(window * kHashMultiplier) >> hashShift_, candidate});
     } else {
       const auto first = static_cast<std::uint8_t>(pattern.front());
       shortFirstByte_[first] = true;
       shortKeyed.push_back({first, Candidate{record, 0, 0}});
     }
+  }
+
+  std::vector<std::uint32_t> crowdRoots;
+  for (std::vector<std::uint32_t>& members : crowds) {
+    std::stable_sort(members.begin(), members.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return patterns_[a] < patterns_[b]; });
+    // Of equal compiler patterns only the lowest record can win. Compression
+    // records keep theirs: each has its own limit.
+    if (kind == DatabaseKind::kCompiler) {
+      members.erase(
+          std::unique(members.begin(), members.end(),
+                      [&](std::uint32_t a, std::uint32_t b) { return patterns_[a] == patterns_[b]; }),
+          members.end());
+    }
+    const auto begin = static_cast<std::uint32_t>(crowdRecords_.size());
+    crowdRecords_.insert(crowdRecords_.end(), members.begin(), members.end());
+    if (kind == DatabaseKind::kCompression) {
+      for (std::uint32_t i = begin; i < crowdRecords_.size();) {
+        std::uint32_t j = i + 1;
+        while (j < crowdRecords_.size() && patterns_[crowdRecords_[j]] == patterns_[crowdRecords_[i]]) ++j;
+        if (j - i > 1) crowdRuns_.push_back({i, j});
+        i = j;
+      }
+    }
+    crowdRoots.push_back(static_cast<std::uint32_t>(crowdNodes_.size()));
+    crowdNodes_.emplace_back();
+    crowdNodeByte_.push_back(0);
+    BuildCrowdNode(crowdRoots.back(), begin, static_cast<std::uint32_t>(crowdRecords_.size()), 0);
+  }
+  for (auto& [hash, candidate] : longKeyed) {
+    if (candidate.crowd != kNoCrowd) candidate.crowd = crowdRoots[candidate.crowd];
   }
 
   filter_.assign((std::size_t{1} << hashBits) / 64, 0);
@@ -139,6 +210,66 @@ bool SignatureIndex::Verify(const Scan& scan, const Candidate& candidate, std::s
   return std::memcmp(scan.buffer.data() + start, pattern.data(), pattern.size()) == 0;
 }
 
+void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end,
+                                    std::size_t depth) {
+  auto byteAt = [&](std::uint32_t i) {
+    return static_cast<std::uint8_t>(patterns_[crowdRecords_[i]][depth]);
+  };
+  // The records are sorted by pattern: those that end here come first, then
+  // one run per next byte.
+  std::uint32_t rest = begin;
+  while (rest < end && patterns_[crowdRecords_[rest]].size() == depth) ++rest;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> runs;
+  for (std::uint32_t i = rest; i < end;) {
+    std::uint32_t j = i + 1;
+    while (j < end && byteAt(j) == byteAt(i)) ++j;
+    runs.push_back({i, j});
+    i = j;
+  }
+  const auto first = static_cast<std::uint32_t>(crowdNodes_.size());
+  crowdNodes_[node] = {first, static_cast<std::uint32_t>(runs.size()), begin, rest};
+  crowdNodes_.resize(first + runs.size());
+  for (const auto& [from, to] : runs) crowdNodeByte_.push_back(byteAt(from));
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    BuildCrowdNode(first + static_cast<std::uint32_t>(k), runs[k].first, runs[k].second, depth + 1);
+  }
+}
+
+std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& candidate,
+                                          std::size_t at) const {
+  if (at < candidate.offset) return kNoMatch;
+  const std::size_t start = at - candidate.offset;
+  std::uint32_t best = kNoMatch;
+  std::uint32_t node = candidate.crowd;
+  for (std::size_t depth = 0;; ++depth) {
+    const CrowdNode& here = crowdNodes_[node];
+    if (here.endingEnd - here.endingBegin > 1 && !scan.stairs.empty()) {
+      // Equal compression patterns, each with its own limit: one search.
+      const auto first = scan.stairs.begin() + here.endingBegin;
+      const auto last = scan.stairs.begin() + here.endingEnd;
+      const auto found = std::upper_bound(first, last, static_cast<std::int64_t>(start),
+                                          [&](std::int64_t value, std::uint32_t record) {
+                                            return record == kNoMatch || value < scan.startLimit[record];
+                                          });
+      if (found != last && *found != kNoMatch) best = std::min(best, *found);
+    } else {
+      for (std::uint32_t i = here.endingBegin; i < here.endingEnd; ++i) {
+        const std::uint32_t record = crowdRecords_[i];
+        if (record < best && (kind_ != DatabaseKind::kCompression ||
+                              static_cast<std::int64_t>(start) < scan.startLimit[record])) {
+          best = record;
+        }
+      }
+    }
+    if (here.childCount == 0 || start + depth >= scan.buffer.size()) break;
+    const std::uint8_t* bytes = crowdNodeByte_.data() + here.firstChild;
+    const std::uint8_t* found = std::lower_bound(bytes, bytes + here.childCount, scan.buffer[start + depth]);
+    if (found == bytes + here.childCount || *found != scan.buffer[start + depth]) break;
+    node = here.firstChild + static_cast<std::uint32_t>(found - bytes);
+  }
+  return best;
+}
+
 template <bool kWithShortPatterns>
 void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) const {
   const std::uint8_t* data = scan.buffer.data();
@@ -152,7 +283,11 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
     for (std::uint32_t i = bucketStart_[hash], end = bucketStart_[hash + 1]; i < end; ++i) {
       const Candidate& candidate = longCandidates_[i];
       if (candidate.record >= scan.best) break;
-      if (candidate.window == window && Verify(scan, candidate, at)) {
+      if (candidate.window != window) continue;
+      if (candidate.crowd != kNoCrowd) {
+        // Its members reach above its lowest record: the rest of the bucket still counts.
+        scan.best = std::min(scan.best, SearchCrowd(scan, candidate, at));
+      } else if (Verify(scan, candidate, at)) {
         scan.best = candidate.record;
         break;
       }
@@ -214,6 +349,20 @@ std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer, con
     scanEnd = std::max(scanEnd, std::min(size, limit + static_cast<std::int64_t>(patterns_[r].size())));
   }
 
+  if (!crowdRuns_.empty()) {
+    scan.stairs.assign(crowdRecords_.size(), kNoMatch);
+    for (const auto& [begin, runEnd] : crowdRuns_) {
+      std::int64_t highest = 0;
+      std::uint32_t next = begin;
+      for (std::uint32_t i = begin; i < runEnd; ++i) {
+        const std::uint32_t record = crowdRecords_[i];
+        if (scan.startLimit[record] <= highest) continue;
+        highest = scan.startLimit[record];
+        scan.stairs[next++] = record;
+      }
+    }
+  }
+
   const auto end = static_cast<std::size_t>(scanEnd);
   const bool withShort = !shortCandidates_.empty();
   for (std::size_t from = 0; from < end && !scan.Finished(); from += kProgressChunk) {
@@ -235,6 +384,8 @@ std::size_t SignatureIndex::MemoryUsage() const {
   bytes += patterns_.capacity() * sizeof(std::string) + limits_.capacity() * sizeof(std::int64_t);
   bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
   bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
+  bytes += crowdNodes_.capacity() * sizeof(CrowdNode) + crowdNodeByte_.capacity() +
+           crowdRecords_.capacity() * sizeof(std::uint32_t) + crowdRuns_.capacity() * sizeof(crowdRuns_[0]);
   return bytes;
 }
 

@@ -6,6 +6,8 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sigdb/lang_definition.h"
@@ -32,6 +34,12 @@ using ScanProgress = std::function<void(std::uint64_t done, std::uint64_t total)
 // filed under their first byte. A record is never checked once a lower one
 // has matched, and the scan ends as soon as nothing better can be found or no
 // record can start a match any further on.
+//
+// Many patterns that share their rarest window at the same offset (a hostile
+// database can hold a hundred thousand) would make each occurrence of that
+// window cost a check of every one of them. Such a crowd is filed as one
+// candidate, a trie of its patterns walked along the file from where they
+// would start: at most one step per pattern byte (80), whatever its size.
 class SignatureIndex {
  public:
   SignatureIndex() = default;
@@ -45,15 +53,18 @@ class SignatureIndex {
  private:
   // One pattern filed under a hash (long patterns) or a first byte (short ones).
   struct Candidate {
-    std::uint32_t record;
+    std::uint32_t record;  // for a crowd, its lowest record
     std::uint32_t window;  // the pattern's 4 bytes at `offset` (long patterns only)
     std::uint32_t offset;  // where the filed window or byte lies in the pattern
+    std::uint32_t crowd = kNoCrowd;  // for a crowd, its root in crowdNodes_
   };
+  static constexpr std::uint32_t kNoCrowd = 0xFFFFFFFFu;
 
   struct Scan;
   template <bool kWithShortPatterns>
   void ScanRange(Scan& scan, std::size_t from, std::size_t to) const;
   bool Verify(const Scan& scan, const Candidate& candidate, std::size_t at) const;
+  std::uint32_t SearchCrowd(const Scan& scan, const Candidate& candidate, std::size_t at) const;
 
   DatabaseKind kind_ = DatabaseKind::kCompiler;
   std::vector<std::string> patterns_;  // by record; empty for the header and empty patterns
@@ -66,7 +77,27 @@ class SignatureIndex {
   std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
   std::vector<Candidate> shortCandidates_;
   std::array<bool, 256> shortFirstByte_{};
+  // A node of a crowd's trie: the patterns that begin with the bytes on the
+  // way to it, those that end there, and its children (contiguous, sorted by
+  // the byte that leads into each).
+  struct CrowdNode {
+    std::uint32_t firstChild = 0;
+    std::uint32_t childCount = 0;
+    std::uint32_t endingBegin = 0;  // records ending here: crowdRecords_[endingBegin, endingEnd)
+    std::uint32_t endingEnd = 0;
+  };
+  void BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end, std::size_t depth);
+  std::vector<CrowdNode> crowdNodes_;
+  std::vector<std::uint8_t> crowdNodeByte_;  // the byte that leads into each node
+  std::vector<std::uint32_t> crowdRecords_;  // each crowd's records, sorted by pattern
+  // Compression: runs of equal patterns in crowdRecords_, [first, second).
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> crowdRuns_;
   std::uint32_t firstRecord_ = 0;  // the lowest record that can match at all
 };
+
+// Where in `pattern` (4 bytes or more) the index files it: the 4 bytes most
+// likely to be rare in executables.
+inline constexpr std::size_t kWindowSize = 4;
+std::size_t RarestWindowOffset(std::string_view pattern);
 
 }  // namespace vantric

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/file_system.h"
 #include "sigdb/database.h"
 #include "tests/support/temp_dir.h"
 
@@ -94,13 +95,22 @@ TEST_F(AnalyzeFileTest, TellsTheFrontEndWhatItDoes) {
   EXPECT_EQ(lastDone, lastTotal);
 }
 
-TEST(NamePart, CutsAfterTheLastSeparator) {
-  EXPECT_EQ(NamePart("C:\\Programs\\app.exe"), "app.exe");
-  EXPECT_EQ(NamePart("C:app.exe"), "app.exe");
-  EXPECT_EQ(NamePart("app.exe"), "app.exe");
-  EXPECT_EQ(NamePart("C:\\dir\\"), "");
-  EXPECT_EQ(NamePart("/tmp/dir/app.exe"), "app.exe");
-  EXPECT_EQ(NamePart("C:/dir/app.exe"), "app.exe");
+TEST(NamePart, CutsAfterTheLastSeparatorOfThisSystem) {
+  const bool windows = PathSeparators().find('\\') != std::string_view::npos;
+  struct Case {
+    const char* path;
+    const char* onWindows;
+    const char* elsewhere;
+  } cases[] = {
+      {"C:\\Programs\\app.exe", "app.exe", "C:\\Programs\\app.exe"},
+      {"C:app.exe", "app.exe", "C:app.exe"},
+      {"app.exe", "app.exe", "app.exe"},
+      {"C:\\dir\\", "", "C:\\dir\\"},
+      {"/tmp/dir/app.exe", "app.exe", "app.exe"},
+      {"C:/dir/app.exe", "app.exe", "app.exe"},
+      {"/tmp/quote\"back\\.exe", ".exe", "quote\"back\\.exe"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(NamePart(c.path), windows ? c.onWindows : c.elsewhere) << c.path;
 }
 
 }  // namespace

@@ -9,10 +9,15 @@ the program's code, so a fault in the shared format code can't hide itself.
 import argparse
 import json
 import os
+import shutil
+import stat
 import subprocess
 import sys
 import tempfile
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "fuzz"))
+import make_seeds  # noqa: E402  (its PE writer, for files with a version resource)
 
 CLI = None
 EMULATOR = []
@@ -35,9 +40,15 @@ def database(records) -> bytes:
     return bytes(out)
 
 
-def run(*args, cwd=None):
-    result = subprocess.run(EMULATOR + [CLI] + list(args), capture_output=True, cwd=cwd, timeout=120)
-    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8", "replace")
+def run(*args, cwd=None, stdout=subprocess.PIPE, prefix=()):
+    result = subprocess.run(list(prefix) + EMULATOR + [CLI] + list(args), stdout=stdout, stderr=subprocess.PIPE,
+                            cwd=cwd, timeout=120)
+    return result.returncode, (result.stdout or b"").decode("utf-8"), result.stderr.decode("utf-8", "replace")
+
+
+def raw_controls(text):
+    """Control characters other than the newlines that end lines, and C1 controls."""
+    return [c for c in text if (ord(c) < 0x20 and c != "\n") or 0x7F <= ord(c) <= 0x9F]
 
 
 def norm(path):
@@ -137,6 +148,20 @@ class CliTest(unittest.TestCase):
         self.assertEqual([o["status"] for o in objects], ["ok"])
         self.assertEqual(objects[0]["version"]["filename"], "caf\u00e9.bin")
 
+    @unittest.skipIf(os.name != "posix", "needs names with control characters")
+    def test_names_with_control_characters_are_never_dropped(self):
+        # Windows has no such names: under Wine the file is analysed or
+        # reported as skipped (exit 1), never left out in silence.
+        folder = os.path.join(self.dir, "controls")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "ctl\x01.bin"), "wb") as f:
+            f.write(b"SIG-A-----")
+        status, objects, err = self.json_lines("-r", folder)
+        self.assertEqual(len(objects), 1, err)
+        self.assertIn((status, objects[0]["status"]), [(0, "ok"), (1, "skipped")])
+        if not EMULATOR:
+            self.assertEqual(objects[0]["path"], os.path.join(folder, "ctl\x01.bin"))
+
     @unittest.skipIf(os.name != "posix", "needs symbolic links")
     def test_link_loops_end(self):
         if EMULATOR:
@@ -149,7 +174,8 @@ class CliTest(unittest.TestCase):
         with open(os.path.join(loop, "f.bin"), "wb") as f:
             f.write(b"SIG-A-----")
         status, objects, err = self.json_lines("-r", loop)
-        self.assertEqual([os.path.basename(o["path"]) for o in objects], ["f.bin"])
+        self.assertEqual([(os.path.basename(o["path"]), o["status"]) for o in objects],
+                         [("again", "skipped"), ("f.bin", "ok")])
 
     @unittest.skipIf(not hasattr(os, "mkfifo"), "needs named pipes")
     def test_named_pipe_does_not_hang(self):
@@ -172,15 +198,21 @@ class CliTest(unittest.TestCase):
         status, out, err = run("--compiler-db", missing, "--compression-db", self.compressions, self.both)
         self.assertEqual((status, out), (2, ""))
         self.assertIn("File not found : " + missing, err)
-        # Unnamed databases are looked for in the current folder first.
+        # Unnamed databases are never taken from the current folder, where a
+        # scanned download may have planted one; the shipped ones beside the
+        # program are loaded, and --verbose names them.
         here = os.path.join(self.dir, "cwd")
         os.makedirs(here, exist_ok=True)
         for source, name in ((self.compilers, "vantric.vnt"), (self.compressions, "compression.vnt")):
-            with open(source, "rb") as f, open(os.path.join(here, name), "wb") as g:
-                g.write(f.read())
-        status, out, err = run(self.both, cwd=here)
+            shutil.copy(source, os.path.join(here, name))
+        status, out, err = run("--verbose", self.both, cwd=here)
         self.assertEqual(status, 0, err)
-        self.assertIn("  Compiler:  Compiler B", out.splitlines())
+        self.assertNotIn("  Compiler:  Compiler B", out.splitlines())
+        beside = norm(os.path.dirname(CLI))
+        loaded = [norm(line) for line in err.splitlines() if "loaded" in line]
+        self.assertEqual(len(loaded), 2, err)
+        for line, name in zip(loaded, ("vantric.vnt", "compression.vnt")):
+            self.assertIn(beside + "/" + name, line)
 
     def test_summary_counts_compilers_and_packers_after_the_files(self):
         files = [self.both, self.plain, self.ten, self.nine]
@@ -201,17 +233,148 @@ class CliTest(unittest.TestCase):
         self.assertEqual(status, 0, err)
         summary = out[out.index("Summary: 3 files, 3 analysed"):].splitlines()
         self.assertEqual([line.split() for line in summary[1:]],
-                         [["compiler", "files"], ["Red\\x1B[31m\\xC2\\x9B2J", "2"], ["none", "1"],
+                         [["compiler", "files"], ["Red\\x1b[31m\\xc2\\x9b2J", "2"], ["none", "1"],
                           ["packer", "files"], ["none", "3"]])
 
     def test_usage(self):
-        for args in ([], ["--frobnicate", self.both], ["-j", "0", self.both], ["--compiler-db"]):
+        for args in ([], ["--frobnicate", self.both], ["-j", "0", self.both], ["-j", "1x", self.both],
+                     ["-j", "+1", self.both], ["--compiler-db"]):
             status, out, err = run(*args)
             self.assertEqual(status, 2, args)
             self.assertIn("vantric-cli --help", err)
         status, out, err = run("--help")
         self.assertEqual(status, 0)
         self.assertIn("--json", out)
+
+    def test_text_output_escapes_what_files_and_databases_hold(self):
+        hostile = "\x1b]0;OWN\x07\x1b[2J\x1b[31mEVIL\r\n"
+        folder = os.path.join(self.dir, "hostile")
+        os.makedirs(folder, exist_ok=True)
+        files = []
+        for name, data in (
+                ("version.exe", make_seeds.pe(make_seeds.block("040904E4", 0x04E40409, [("FileVersion", hostile)]))),
+                ("x.exe\n  Compiler:  TOTALLY-SAFE", b"SIG-A-----"),
+                ("c1\x9b.bin", b"SIG-A-----")):
+            if EMULATOR and ("\n" in name or "\x9b" in name):
+                continue  # no Windows name holds these
+            path = os.path.join(folder, name)
+            with open(path, "wb") as f:
+                f.write(data)
+            files.append(path)
+        evil = os.path.join(self.dir, "db", "evil.vnt")
+        with open(evil, "wb") as f:
+            f.write(database([("1", "d"), ("SIG-A", "C", "\x1b[2JCompiler\x9b", "Co\rmpany")]))
+        missing = os.path.join(folder, "gone\x1b[31m.exe")
+        status, out, err = run("--compiler-db", evil, "--compression-db", self.compressions, *files, missing)
+        self.assertEqual(status, 1, err)
+        self.assertEqual(raw_controls(out), [])
+        self.assertEqual(raw_controls(err), [])
+        # One report per file: a forged line is not a line.
+        self.assertEqual(len([line for line in out.splitlines() if line.startswith("  Compiler:")]), len(files))
+        self.assertIn("  Version:   \\x1b]0;OWN\\a\\x1b[2J\\x1b[31mEVIL\\r\\n", out.splitlines())
+        self.assertIn("  Compiler:  \\x1b[2JCompiler\\x9b", out.splitlines())
+        self.assertIn("gone\\x1b[31m.exe", err)
+        if not EMULATOR:
+            self.assertIn("\\n  Compiler:  TOTALLY-SAFE\n  Filename:  x.exe\\n  Compiler:  TOTALLY-SAFE", out)
+            self.assertIn("c1\\xc2\\x9b.bin", out)
+
+    def test_bad_databases(self):
+        db = os.path.join(self.dir, "baddb")
+        os.makedirs(os.path.join(db, "folder.vnt"), exist_ok=True)
+        good = database([("1", "d"), ("SIG-A", "C", "Compiler A")])
+        cases = [  # name, bytes (None: made below), exit status, text on stderr
+            ("folder.vnt", None, 2, "folder"),
+            ("zeros.vnt", b"\0" * 4050, 0, "no signatures"),
+            ("partial.vnt", good + b"\1" * 17, 0, "17 bytes after the last whole record"),
+            ("huge.vnt", None, 2, "more than 1,000,000 records"),
+        ]
+        if hasattr(os, "mkfifo") and not EMULATOR:
+            cases.append(("fifo.vnt", None, 2, "Not a regular file"))
+            if not os.path.exists(os.path.join(db, "fifo.vnt")):
+                os.mkfifo(os.path.join(db, "fifo.vnt"))
+        with open(os.path.join(db, "huge.vnt"), "wb") as f:
+            f.truncate(405 * 1_000_001)  # sparse: nothing is written
+        for name, data, expected, text in cases:
+            path = os.path.join(db, name)
+            if data is not None:
+                with open(path, "wb") as f:
+                    f.write(data)
+            status, out, err = run("--compiler-db", path, "--compression-db", self.compressions, self.ten)
+            self.assertEqual(status, expected, (name, err))
+            self.assertIn(text, err, name)
+            self.assertEqual("  Compiler:  Compiler A" in out.splitlines(), name == "partial.vnt", name)
+
+    @unittest.skipIf(not os.path.exists("/dev/full"), "needs /dev/full")
+    def test_output_that_cannot_be_written_is_an_error(self):
+        for args in ([self.both], ["--json", self.both], ["--help"]):
+            with open("/dev/full", "wb") as full:
+                status, out, err = run(*self.db_args, *args, stdout=full)
+            self.assertEqual(status, 2, args)
+            self.assertIn("cannot write", err)
+        if not EMULATOR:
+            status, out, err = run(*self.db_args, self.both, stdout=subprocess.DEVNULL,
+                                   prefix=["sh", "-c", 'exec "$@" >&-', "sh"])
+            self.assertEqual(status, 2, err)
+
+    def test_json_paths_are_lossless(self):
+        if EMULATOR:
+            self.skipTest("Windows names are text in one code page, not bytes")
+        folder = os.path.join(self.dir, "encodings").encode()
+        os.makedirs(folder, exist_ok=True)
+        # The same character in UTF-8, and its Latin-1 byte that is no UTF-8.
+        names = [b"caf\xc3\xa9.bin", b"caf\xe9.bin", b"\xff\xfe.bin"]
+        for name in names:
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(b"SIG-A-----")
+        status, objects, err = self.json_lines("-r", os.fsdecode(folder))
+        self.assertEqual(status, 0, err)
+        paths = [o["path"].encode("utf-8", "surrogateescape") for o in objects]
+        self.assertEqual(sorted(paths), sorted(os.path.join(folder, name) for name in names))
+
+    def test_every_path_met_in_a_walk_gets_a_json_line(self):
+        if EMULATOR or os.name != "posix":
+            self.skipTest("needs POSIX links, pipes and permissions")
+        root = os.path.join(self.dir, "walk")
+        locked = os.path.join(root, "locked")
+        os.makedirs(locked, exist_ok=True)
+        os.chmod(locked, 0)
+        os.chmod(self.dir, 0o755)
+        for folder in (root, os.path.dirname(self.compilers)):
+            os.chmod(folder, 0o755)
+        for db in (self.compilers, self.compressions):
+            os.chmod(db, 0o644)
+        if not os.path.lexists(os.path.join(root, "link")):
+            os.symlink(self.files, os.path.join(root, "link"))
+            os.mkfifo(os.path.join(root, "pipe"))
+        with open(os.path.join(root, "file.bin"), "wb") as f:
+            f.write(b"SIG-A-----")
+        # Root reads any folder: run as nobody so that the locked one stays locked.
+        prefix = []
+        if os.geteuid() == 0:
+            if not shutil.which("setpriv"):
+                self.skipTest("needs setpriv to drop root")
+            prefix = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        status, out, err = run("--json", *self.db_args, "-r", root, prefix=prefix)
+        objects = {os.path.basename(o["path"]): o for o in map(json.loads, out.splitlines())}
+        self.assertEqual(status, 1, err)
+        self.assertEqual(sorted(objects), ["file.bin", "link", "locked", "pipe"], out)
+        self.assertEqual(objects["file.bin"]["status"], "ok")
+        self.assertEqual(objects["locked"]["status"], "io-error")
+        self.assertEqual((objects["link"]["status"], objects["pipe"]["status"]), ("skipped", "skipped"))
+        self.assertTrue(all(o.get("error") for name, o in objects.items() if name != "file.bin"))
+
+    def test_paths_given_directly_say_what_is_wrong(self):
+        if EMULATOR or os.name != "posix":
+            self.skipTest("needs POSIX links")
+        loop = os.path.join(self.dir, "self-loop")
+        if not os.path.lexists(loop):
+            os.symlink(loop, loop)
+        too_long = os.path.join(self.dir, "n" * 300)
+        for path, text in ((loop, "symbolic links"), (too_long, "too long")):
+            status, out, err = run(*self.db_args, path)
+            self.assertEqual(status, 1, path)
+            self.assertIn(text, err)
+            self.assertNotIn("File not found", err)
 
 
 def main():

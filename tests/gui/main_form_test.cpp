@@ -241,6 +241,19 @@ TEST_F(MainFormTest, UnreadableDatabaseGoesToTheErrorDisplay) {
   EXPECT_EQ(App().ProcessMessages(), std::nullopt) << "an I/O error does not end the program";
 }
 
+TEST_F(MainFormTest, ADatabaseThatIsAFolderGoesToTheErrorDisplay) {
+  WriteDatabases();
+  std::filesystem::remove(dir_.File(kCompressionDatabaseName));
+  std::filesystem::create_directory(dir_.File(kCompressionDatabaseName));
+  TMainForm& form = CreateAndShow();
+
+  ASSERT_EQ(boxes_.boxes().size(), 1u);
+  EXPECT_EQ(boxes_.boxes()[0].text, "Is a folder, not a database file.");
+  EXPECT_TRUE(boxes_.boxes()[0].errorIcon);
+  EXPECT_EQ(form.StatusBar().SimpleText(), "");
+  EXPECT_EQ(App().ProcessMessages(), std::nullopt) << "not the quit of a missing database";
+}
+
 TEST_F(MainFormTest, ReadOnlyDatabasesLoadAndAMissingHeaderLeavesTheLabelEmpty) {
   WriteCompilerDb({Record({"1", "d"}), Record({"abc", "L", "C", "M", "U"})});
   WriteCompressionDb({});

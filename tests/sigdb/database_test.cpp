@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
@@ -116,6 +117,36 @@ TEST_F(LoadDatabaseTest, FailuresRaiseIoErrorWithCodeAndText) {
     EXPECT_EQ(error.code(), 2);
     EXPECT_STREQ(error.what(), "File not found");
   }
+}
+
+TEST_F(LoadDatabaseTest, WhatIsNoDatabaseFileIsRefusedBeforeItIsRead) {
+  std::filesystem::create_directory(dir_.File("folder.vnt"));
+  // Sparse where the system allows: one record too many, never written.
+  { std::ofstream(dir_.File("huge.vnt")); }
+  std::filesystem::resize_file(dir_.File("huge.vnt"), (kMostDatabaseRecords + 1) * kRecordSize);
+  struct Case {
+    std::string path;
+    const char* error;
+  } cases[] = {
+      {dir_.File("folder.vnt"), "Is a folder, not a database file"},
+      {dir_.File("huge.vnt"), "Database too large: more than 1,000,000 records"},
+#ifndef _WIN32
+      {"/dev/zero", "Not a regular file, not a database file"},
+#endif
+  };
+  for (const Case& c : cases) {
+    TLangDefinitionArray database;
+    count_ = -1;
+    try {
+      LoadDatabase(c.path, database, count_);
+      ADD_FAILURE() << c.path << " loaded";
+    } catch (const DatabaseError& error) {
+      EXPECT_STREQ(error.what(), c.error) << c.path;
+      EXPECT_EQ(count_, -1) << c.path;
+    }
+  }
+  // The window finds the folder, so that loading it can say what is wrong.
+  EXPECT_EQ(LocateDatabase(dir_.File("folder.vnt")), dir_.File("folder.vnt"));
 }
 
 TEST(IoErrorText, NamesTheKnownCodes) {

@@ -233,5 +233,31 @@ TEST_F(Differential, SharedPrefixesAndZeroRuns) {
   }
 }
 
+// A hostile database: hundreds of patterns that share one rare window, in
+// files full of that window. The index searches them as a crowd and must
+// still give the plain scan's answer, the lowest matching record.
+TEST_F(Differential, CrowdsSharingOneWindow) {
+  const std::string window = "\x11\x12\x13\x14";
+  const char tails[] = "\x00\xFF\x01";
+  for (int round = 0; round < 60; ++round) {
+    std::vector<Signature> signatures;
+    for (int i = 0; i < 400; ++i) {
+      std::string pattern = Uniform(0, 3) == 0 ? std::string(Uniform(1, 3), 'A') + window : window;
+      for (std::size_t n = Uniform(0, 17); n > 0; --n) pattern += tails[Uniform(0, 2)];
+      signatures.push_back({pattern, RandomLimit(4096)});
+    }
+    Bytes buffer;
+    while (buffer.size() < 4096) {
+      const std::string& piece = Uniform(0, 30) == 0 ? signatures[Uniform(0, 399)].pattern : window + "\x01";
+      buffer.insert(buffer.end(), piece.begin(), piece.end());
+      if (Uniform(0, 5) == 0) buffer.push_back(static_cast<std::uint8_t>(tails[Uniform(0, 2)]));
+    }
+    if (round % 4 == 0) buffer.resize(Uniform(0, 64));
+    SCOPED_TRACE("round " + std::to_string(round));
+    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer);
+    if (HasFailure()) break;
+  }
+}
+
 }  // namespace
 }  // namespace vantric

@@ -172,6 +172,23 @@ TEST(Lint, CompressionDatabaseHonoursLimits) {
   EXPECT_EQ(zero[0], "l.sig:4: limit 0 never matches");
 }
 
+TEST(Lint, CrowdsSharingTheirRarestBytes) {
+  for (const int count : {63, 64}) {
+    std::string text = "kind compiler\nrecord\n  pattern \"MZ\"\n";
+    for (int i = 0; i < count; ++i) {
+      text += "record\n  pattern <11 12 13 14";
+      for (int bit = 0; bit < 7; ++bit) text += i >> bit & 1 ? " FF" : " 00";
+      text += ">\n";
+    }
+    const std::vector<std::string> expected =
+        count < 64 ? std::vector<std::string>{}
+                   : std::vector<std::string>{
+                         "l.sig:4: 64 patterns, from this one on, share their rarest bytes "
+                         "<11 12 13 14>: files full of those bytes scan slowly"};
+    EXPECT_EQ(Lint(text, DatabaseKind::kCompiler), expected);
+  }
+}
+
 TEST(Lint, DatabaseFileProblems) {
   TLangDefinitionArray records(3);
   records[2].fields[0].assign("p");

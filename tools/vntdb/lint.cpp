@@ -1,11 +1,13 @@
 #include "tools/vntdb/lint.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 #include "sigdb/search_limit.h"
+#include "sigdb/signature_index.h"
 
 namespace vantric::vntdb {
 namespace {
@@ -31,6 +33,45 @@ bool CompressionShadows(const TLangDefinition& earlier, const TLangDefinition& l
   // bytes. Earlier must start its match below its own limit for every such p, and
   // must not be skipped (its limit above the file size) in the smallest such file.
   return *laterLimit - 1 + shift < *earlierLimit && *earlierLimit <= std::max(*laterLimit, laterLength);
+}
+
+// The index finds a pattern through its rarest 4 bytes. Where many patterns
+// share them, every place a file holds those bytes costs a look at all of
+// them: such a database slows every scan (the index bounds the cost, but
+// does not make it small).
+constexpr std::size_t kCrowdedWindow = 64;
+
+std::string HexBytes(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (!out.empty()) out += ' ';
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+  }
+  return "<" + out + ">";
+}
+
+void ReportCrowdedWindows(const std::vector<LocatedRecord>& records, std::vector<Diagnostic>& problems) {
+  struct Sharing {
+    std::size_t first;
+    std::size_t count;
+  };
+  std::map<std::string_view, Sharing> byWindow;
+  for (std::size_t r = 1; r < records.size(); ++r) {
+    const std::string_view pattern = records[r].record.fields[kPatternField].view();
+    if (pattern.size() < kWindowSize) continue;
+    const std::string_view window = pattern.substr(RarestWindowOffset(pattern), kWindowSize);
+    ++byWindow.try_emplace(window, Sharing{r, 0}).first->second.count;
+  }
+  for (const auto& [window, sharing] : byWindow) {
+    if (sharing.count < kCrowdedWindow) continue;
+    problems.push_back(
+        {records[sharing.first].where, std::to_string(sharing.count) +
+                                           " patterns, from this one on, share their rarest bytes " +
+                                           HexBytes(window) + ": files full of those bytes scan slowly"});
+  }
 }
 
 }  // namespace
@@ -83,6 +124,7 @@ std::vector<Diagnostic> LintRecords(const std::vector<LocatedRecord>& records, D
     if (verdict) report(*verdict);
     earlierByPattern[pattern].push_back(r);
   }
+  ReportCrowdedWindows(records, problems);
   return problems;
 }
 

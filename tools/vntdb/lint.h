@@ -11,8 +11,9 @@ namespace vantric::vntdb {
 // Finds records that can't do what their author meant: empty patterns,
 // duplicate patterns, records that never win because an earlier record's
 // pattern lies inside theirs (within its search limit, for compression
-// records), and limits that never match or aren't numbers. `records` holds
-// the header first.
+// records), limits that never match or aren't numbers, and crowds of
+// patterns that share their rarest bytes (they slow every scan). `records`
+// holds the header first.
 std::vector<Diagnostic> LintRecords(const std::vector<LocatedRecord>& records, DatabaseKind kind);
 
 // Damage that loading a database file hides: length bytes over 80 (loading

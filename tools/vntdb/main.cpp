@@ -1,14 +1,20 @@
 // vntdb: builds signature databases from their text form, writes them back
 // as text, and finds records that can't work as meant.
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/io_error.h"
+#include "platform/replacement_file.h"
+#include "platform/standard_output.h"
+#include "platform/text_escape.h"
 #include "sigdb/database.h"
 #include "sigdb/search_limit.h"
 #include "tools/vntdb/lint.h"
@@ -46,17 +52,35 @@ Values are "quoted" (escapes \xNN \\ \" \n \r \t \0) or <hex bytes>, and
 several may stand side by side. Fields hold at most 80 bytes. field0 to
 field4 set any field with no checks.
 
-exit status: 0 fine, 1 problems in the input (listed on stderr), 2 usage.
+build writes OUT through a new temporary file beside it and renames that
+over OUT; it refuses an OUT that exists and is not a regular file.
+
+exit status: 0 fine, 1 problems in the input (listed on stderr), 2 usage or
+output that can't be written.
 )";
 
 int Usage(const std::string& message) {
-  std::cerr << "vntdb: " << message << "\nTry 'vntdb --help'.\n";
+  std::cerr << "vntdb: " << TerminalText(message) << "\nTry 'vntdb --help'.\n";
   return kExitUsage;
 }
 
+// Paths and diagnostics quote database bytes: escaped before a terminal sees them.
+void Complain(std::string_view subject, std::string_view message) {
+  std::cerr << "vntdb: " << TerminalText(subject) << ": " << TerminalText(message) << "\n";
+}
+
+// Every byte written must have arrived: a dump into a full disk is no dump.
+int FinishOutput(int status) {
+  if (std::optional<std::string> error = CloseStandardOutput()) {
+    Complain("cannot write the output", *error);
+    return kExitUsage;
+  }
+  return status;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::nullopt;
+  // Not a folder, and not a pipe or a device that never ends.
+  if (KindOfFile(path) != FileKind::kRegular) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream bytes;
@@ -66,7 +90,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 void Report(const std::vector<Diagnostic>& problems) {
-  for (const Diagnostic& d : problems) std::cerr << d.where << ": " << d.message << "\n";
+  for (const Diagnostic& d : problems)
+    std::cerr << TerminalText(d.where) << ": " << TerminalText(d.message) << "\n";
 }
 
 bool IsDatabaseFile(const std::string& path) { return path.ends_with(".vnt") || path.ends_with(".VNT"); }
@@ -88,20 +113,24 @@ std::optional<DatabaseKind> ParseKind(const std::string& word) {
   return std::nullopt;
 }
 
-// Writes beside the target first, so a failed write never leaves half a database.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out || !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !out.flush()) {
-      std::remove(temporary.c_str());
-      return false;
-    }
-  }
+// Only a regular file (or nothing) is replaced: renaming over a link, a
+// device or a folder given as OUT would destroy something that is not ours.
+bool WriteDatabaseFile(const std::string& path, const std::string& bytes) {
   std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) std::remove(temporary.c_str());
-  return !error;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(WidePath(path), error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    Complain(path, "exists and is not a regular file; not replaced");
+    return false;
+  }
+  try {
+    ReplacementFile out(path);
+    out.Write(bytes);
+    out.Commit();
+  } catch (const IoError& failure) {
+    Complain(path, std::string("cannot write: ") + failure.what());
+    return false;
+  }
+  return true;
 }
 
 struct Arguments {
@@ -144,7 +173,7 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, in
 std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<DatabaseKind> kind) {
   std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) {
-    std::cerr << "vntdb: cannot read " << path << "\n";
+    Complain(path, "cannot read");
     return std::nullopt;
   }
   SignatureSource source;
@@ -165,7 +194,7 @@ int Build(const Arguments& args) {
   if (!args.output) return Usage("build needs -o OUT.vnt");
   std::optional<std::string> text = ReadWholeFile(args.inputs.front());
   if (!text) {
-    std::cerr << "vntdb: cannot read " << args.inputs.front() << "\n";
+    Complain(args.inputs.front(), "cannot read");
     return kExitProblems;
   }
   SignatureSource source = ParseSignatureSource(*text, args.inputs.front());
@@ -175,10 +204,7 @@ int Build(const Arguments& args) {
   }
   TLangDefinitionArray records;
   for (const LocatedRecord& located : source.records) records.push_back(located.record);
-  if (!WriteFileAtomically(*args.output, SerializeDatabase(records))) {
-    std::cerr << "vntdb: cannot write " << *args.output << "\n";
-    return kExitProblems;
-  }
+  if (!WriteDatabaseFile(*args.output, SerializeDatabase(records))) return kExitProblems;
   return kExitOk;
 }
 
@@ -186,14 +212,14 @@ int Dump(const Arguments& args) {
   const std::string& path = args.inputs.front();
   std::optional<std::string> bytes = ReadWholeFile(path);
   if (!bytes) {
-    std::cerr << "vntdb: cannot read " << path << "\n";
+    Complain(path, "cannot read");
     return kExitProblems;
   }
   TLangDefinitionArray records = ParseDatabaseImage(*bytes);
   std::cout << WriteSignatureSource(records, args.kind.value_or(GuessKind(records)));
   // Written all the same; what loading hid is worth knowing.
   Report(CheckDatabaseImage(*bytes, path));
-  return kExitOk;
+  return FinishOutput(kExitOk);
 }
 
 int Lint(const Arguments& args) {
@@ -203,7 +229,9 @@ int Lint(const Arguments& args) {
   std::vector<Diagnostic> found = LintRecords(source->records, source->kind);
   problems.insert(problems.end(), found.begin(), found.end());
   Report(problems);
-  return problems.empty() ? kExitOk : kExitProblems;
+  // The report is lint's output: one that went nowhere is no clean bill.
+  if (!std::cerr) return kExitUsage;
+  return FinishOutput(problems.empty() ? kExitOk : kExitProblems);
 }
 
 int Run(const std::vector<std::string>& all) {
@@ -211,13 +239,13 @@ int Run(const std::vector<std::string>& all) {
   const std::string& command = all.front();
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kHelp;
-    return kExitOk;
+    return FinishOutput(kExitOk);
   }
   std::vector<std::string> rest(all.begin() + 1, all.end());
   for (const std::string& arg : rest) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kHelp;
-      return kExitOk;
+      return FinishOutput(kExitOk);
     }
   }
   int status = kExitUsage;
