@@ -71,7 +71,8 @@ options:
                          folder, where a scanned download could have put one.
   -v, --verbose          say which database files were loaded
   -h, --help             show this text
-      --version          show the program's version
+      --version          show the program's version and the versions of
+                         the databases it finds
 
 Files under 10 bytes are not analysed. Fields a file doesn't have show "-".
 Text output shows control characters and bytes that are not valid UTF-8 as
@@ -140,6 +141,9 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       return FinishOutput(kExitAllAnalysed);
     } else if (arg == "--version") {
       std::cout << "vantric-cli " VANTRIC_VERSION "\n";
+      for (const char* name : {kCompilerDatabaseName, kCompressionDatabaseName}) {
+        std::cout << TerminalText(ShippedDatabaseVersion(name, VANTRIC_DATA_DIR)) << "\n";
+      }
       return FinishOutput(kExitAllAnalysed);
     } else if (arg == "-r" || arg == "--recursive") {
       options.recursive = true;
@@ -166,20 +170,9 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   return std::nullopt;
 }
 
-// Beside the program, then where it is installed. Never the current folder:
-// the scanner is run inside folders of downloads, and a database planted
-// there would decide every answer.
-std::optional<std::string> FindDatabase(const std::string& name) {
-  const std::string folders[] = {ProgramDirectory(), std::string(VANTRIC_DATA_DIR) + "/"};
-  for (const std::string& folder : folders) {
-    if (!folder.empty() && KindOfFile(folder + name) != FileKind::kMissing) return folder + name;
-  }
-  return std::nullopt;
-}
-
 std::optional<LoadedDatabase> LoadOrReport(const std::optional<std::string>& given, const char* defaultName,
                                            DatabaseKind kind, bool verbose) {
-  std::optional<std::string> path = given ? given : FindDatabase(defaultName);
+  std::optional<std::string> path = given ? given : LocateShippedDatabase(defaultName, VANTRIC_DATA_DIR);
   if (!path || KindOfFile(*path) == FileKind::kMissing) {
     std::cerr << "vantric-cli: " << TerminalText(MissingDatabaseMessage(path.value_or(defaultName))) << "\n";
     return std::nullopt;

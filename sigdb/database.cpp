@@ -71,6 +71,29 @@ void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, i
   file.Close();
 }
 
+std::optional<std::string> LocateShippedDatabase(const std::string& fileName,
+                                                 const std::string& installedFolder) {
+  const std::string folders[] = {ProgramDirectory(), installedFolder.empty() ? "" : installedFolder + "/"};
+  for (const std::string& folder : folders) {
+    if (!folder.empty() && KindOfFile(folder + fileName) != FileKind::kMissing) return folder + fileName;
+  }
+  return std::nullopt;
+}
+
+std::string ShippedDatabaseVersion(const std::string& fileName, const std::string& installedFolder) {
+  const std::optional<std::string> path = LocateShippedDatabase(fileName, installedFolder);
+  if (!path) return fileName + ": not found";
+  try {
+    TLangDefinitionArray records;
+    int count = 0;
+    LoadDatabase(*path, records, count);
+    if (records.empty()) return fileName + ": no header, " + *path;
+    return fileName + " " + HeaderVersion(records) + " (" + HeaderDate(records) + "), " + *path;
+  } catch (const std::exception& error) {
+    return fileName + ": " + error.what() + ", " + *path;
+  }
+}
+
 std::string SerializeDatabase(const TLangDefinitionArray& database) {
   std::string image;
   image.reserve(database.size() * kRecordSize);

@@ -24,6 +24,17 @@ std::string MissingDatabaseMessage(std::string_view fileName);
 // program. Empty when nothing by that name is in either place.
 std::optional<std::string> LocateDatabase(const std::string& fileName);
 
+// Where the command-line programs find a shipped database: beside the
+// program, then in `installedFolder`. Never the current folder: they run in
+// folders of downloads, where a planted database would decide every answer.
+std::optional<std::string> LocateShippedDatabase(const std::string& fileName,
+                                                 const std::string& installedFolder);
+
+// For --version: "NAME VERSION (DATE), PATH" from the header of the database
+// `fileName` found as above, or "NAME: not found" and the like. Raw text:
+// escape it for a terminal.
+std::string ShippedDatabaseVersion(const std::string& fileName, const std::string& installedFolder);
+
 // More records than any real database holds (ours hold hundreds): a larger
 // file is refused before its records take memory.
 inline constexpr std::uint64_t kMostDatabaseRecords = 1'000'000;

@@ -44,6 +44,12 @@ if report=$(cd "$empty" && vantric-cli "$sample") && grep -q "GCC (MinGW-w64)" <
 else
   fail "vantric-cli from an empty folder: $report"
 fi
+if vantric-cli --version | grep -qx "vantric-cli $version" &&
+  vantric-cli --version | grep -q "^compression.vnt .* (.*), /usr/share/vantric/compression.vnt$"; then
+  pass "vantric-cli --version names the installed databases' versions"
+else
+  fail "vantric-cli --version: $(vantric-cli --version 2>&1)"
+fi
 if man -P cat vantric-cli 2>/dev/null | grep -q "tell how Windows executables were built"; then
   pass "man vantric-cli"
 else

@@ -42,6 +42,7 @@ commands:
                             never win, and fields that are too long or
                             malformed (a .vnt file is read as a database)
   --help                    show this text
+  --version                 show the version, and the shipped databases' own
 
 The text form: '#' starts a comment. First 'kind compiler' or
 'kind compression', then the header ('version "..."', 'date "..."'), then
@@ -239,6 +240,14 @@ int Run(const std::vector<std::string>& all) {
   const std::string& command = all.front();
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kHelp;
+    return FinishOutput(kExitOk);
+  }
+  if (command == "--version") {
+    // With the shipped databases' own versions, as the scanner would load them.
+    std::cout << "vntdb " VANTRIC_VERSION "\n";
+    for (const char* name : {kCompilerDatabaseName, kCompressionDatabaseName}) {
+      std::cout << TerminalText(ShippedDatabaseVersion(name, VANTRIC_DATA_DIR)) << "\n";
+    }
     return FinishOutput(kExitOk);
   }
   std::vector<std::string> rest(all.begin() + 1, all.end());
