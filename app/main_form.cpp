@@ -10,9 +10,9 @@
 #include <stdexcept>
 
 #include "analysis/analyze_file.h"
-#include "sigdb/database.h"
 #include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
+#include "sigdb/database.h"
 #include "sigdb/matcher.h"
 #include "ui/font.h"
 #include "ui/safe_link.h"

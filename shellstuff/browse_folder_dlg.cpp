@@ -1,7 +1,8 @@
 #include "shellstuff/browse_folder_dlg.h"
 
-#include <algorithm>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -199,12 +200,12 @@ void TBrowseFolderDlg::AddHelpButton() {
   ScreenToClient(handle_, &corners[0]);
   ScreenToClient(handle_, &corners[1]);
   const auto font = reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0));
-  const HWND help = CreateWindowExA(0, "BUTTON", "&Help", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
-                                    kHelpButtonLeft, corners[0].y, corners[1].x - corners[0].x,
-                                    corners[1].y - corners[0].y, handle_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHelpButtonId)),
-                                    GetModuleHandleA(nullptr), nullptr);
-  if (help != nullptr && font != nullptr) SendMessageA(help, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  const HWND help = CreateWindowExA(
+      0, "BUTTON", "&Help", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kHelpButtonLeft,
+      corners[0].y, corners[1].x - corners[0].x, corners[1].y - corners[0].y, handle_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHelpButtonId)), GetModuleHandleA(nullptr), nullptr);
+  if (help != nullptr && font != nullptr)
+    SendMessageA(help, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   UpdateWindow(handle_);
 }
 
@@ -230,7 +231,8 @@ void TBrowseFolderDlg::EnableOk(bool enable) {
   PostMessageA(handle_, kApplyOkState, 0, 0);
 }
 
-LRESULT CALLBACK TBrowseFolderDlg::TakenOverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TBrowseFolderDlg::TakenOverProcedure(HWND window, UINT message, WPARAM wParam,
+                                                      LPARAM lParam) {
   auto* self = static_cast<TBrowseFolderDlg*>(GetPropA(window, kOwnerProperty));
   if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   TMessage record{message, wParam, lParam, 0};

@@ -4,6 +4,7 @@
 // would: a thread timer finds the open dialog and runs one step per tick.
 
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <shlobj.h>
 
 #include <functional>

@@ -66,11 +66,15 @@ TEST_F(BrowseFolderDlgTest, FilesModeEnablesOkOnlyForFilesAndReturnsThePath) {
         titleShown = FindWindowExA(window, nullptr, "Static", "Pick one") != nullptr;
       }),
       okState,  // nothing selected yet, or the desktop: a folder
-      Select(sub_), okState,
-      Select(file_), okState,
-      SelectSpecialFolder(CSIDL_DRIVES), okState,  // no file-system path
+      Select(sub_),
+      okState,
+      Select(file_),
+      okState,
+      SelectSpecialFolder(CSIDL_DRIVES),
+      okState,  // no file-system path
       Check([&](HWND) { EXPECT_EQ(dialog.SelectedName(), ""); }),
-      Select(file_), okState,
+      Select(file_),
+      okState,
       Press(IDOK),
   });
   ASSERT_TRUE(dialog.Execute());
@@ -104,10 +108,7 @@ TEST_F(BrowseFolderDlgTest, PreselectsOnlyAnExistingFolder) {
     bool preselected;
   } cases[] = {
       {folder_ + "\\", true},  // the trailing backslash stays as given
-      {sub_, true},
-      {file_, false},
-      {"", false},
-      {folder_ + "\\absent", false},
+      {sub_, true},           {file_, false}, {"", false}, {folder_ + "\\absent", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folderName);
@@ -127,8 +128,8 @@ TEST_F(BrowseFolderDlgTest, PreselectsOnlyAnExistingFolder) {
 
 TEST_F(BrowseFolderDlgTest, FoldersModeReturnsFoldersWithoutTheirBackslash) {
   TBrowseFolderDlg dialog;
-  BrowseDialogDriver driver({Select(sub_ + "\\"), Check([](HWND window) { EXPECT_TRUE(OkEnabled(window)); }),
-                             Press(IDOK)});
+  BrowseDialogDriver driver(
+      {Select(sub_ + "\\"), Check([](HWND window) { EXPECT_TRUE(OkEnabled(window)); }), Press(IDOK)});
   ASSERT_TRUE(dialog.Execute());
   EXPECT_EQ(dialog.FolderName, sub_);
 
@@ -206,8 +207,10 @@ TEST_F(BrowseFolderDlgTest, RootFolderByModeAndItsFailureBeforeAnyDialog) {
     bool desktopRoot;
     std::vector<int> asked;
   } cases[] = {
-      {TBrowseKind::bfFolders, false, {CSIDL_DRIVES}},     {TBrowseKind::bfFiles, false, {CSIDL_DRIVES}},
-      {TBrowseKind::bfComputers, true, {CSIDL_NETWORK}},   {TBrowseKind::bfComputers, false, {CSIDL_NETWORK}},
+      {TBrowseKind::bfFolders, false, {CSIDL_DRIVES}},
+      {TBrowseKind::bfFiles, false, {CSIDL_DRIVES}},
+      {TBrowseKind::bfComputers, true, {CSIDL_NETWORK}},
+      {TBrowseKind::bfComputers, false, {CSIDL_NETWORK}},
   };
   for (const auto& c : cases) {
     RootSpy dialog(static_cast<HRESULT>(0x8FFF1234));
@@ -314,10 +317,9 @@ TEST_F(BrowseFolderDlgTest, BrowseForFileAndTheOldSystemBranch) {
   // Without new-style controls: folders only, and no title above the tree.
   path = folder_;
   bool titleShown = true;
-  BrowseDialogDriver driver({Check([&](HWND window) {
-                               titleShown = FindWindowExA(window, nullptr, "Static", "Title") != nullptr;
-                             }),
-                             Select(sub_), Press(IDOK)});
+  BrowseDialogDriver driver(
+      {Check([&](HWND window) { titleShown = FindWindowExA(window, nullptr, "Static", "Title") != nullptr; }),
+       Select(sub_), Press(IDOK)});
   EXPECT_TRUE(BrowseForFile(path, "Title", 0, false));
   EXPECT_EQ(path, sub_);
   EXPECT_FALSE(titleShown);
@@ -364,11 +366,11 @@ TEST(PathFunctions, CentredOnScreenStaysOnTheScreen) {
     RECT window;
     RECT placed;
   } cases[] = {
-      {{100, 100, 500, 400}, {440, 362, 840, 662}},     // 400 x 300 on 1280 x 1024
-      {{0, 0, 401, 301}, {439, 361, 840, 662}},         // odd sizes truncate toward zero
-      {{50, 50, 1450, 350}, {0, 362, 1400, 662}},       // wider than the screen
-      {{50, 50, 450, 1150}, {440, 0, 840, 1100}},       // taller than the screen
-      {{-900, -900, 500, 300}, {0, 0, 1400, 1200}},     // both
+      {{100, 100, 500, 400}, {440, 362, 840, 662}},  // 400 x 300 on 1280 x 1024
+      {{0, 0, 401, 301}, {439, 361, 840, 662}},      // odd sizes truncate toward zero
+      {{50, 50, 1450, 350}, {0, 362, 1400, 662}},    // wider than the screen
+      {{50, 50, 450, 1150}, {440, 0, 840, 1100}},    // taller than the screen
+      {{-900, -900, 500, 300}, {0, 0, 1400, 1200}},  // both
   };
   for (const auto& c : cases) {
     const RECT placed = CentredOnScreen(c.window, 1280, 1024);

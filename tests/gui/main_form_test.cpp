@@ -735,7 +735,8 @@ TEST_F(MainFormTest, LabelsFitTheirTextAndButtonsTellTheirFont) {
     SCOPED_TRACE(text);
     ++labels;
     const ui::unique_hdc_window dc(child);
-    const ui::SelectObjectScope font(dc.get(), reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)));
+    const ui::SelectObjectScope font(dc.get(),
+                                     reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)));
     SIZE extent{};
     GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     RECT rect{};
@@ -797,7 +798,8 @@ TEST_F(MainFormTest, DatabaseReadBrokenOffMidwayKeepsWhatWasRead) {
   // 600 records: the loader reads 256 at a time, so a lock on the last ones
   // breaks the read off after the first chunks.
   TLangDefinitionArray records = {Record({"1", "d"})};
-  for (int i = 1; i < 600; ++i) records.push_back(Record({"pattern-" + std::to_string(i), "L", "C", "M", "U"}));
+  for (int i = 1; i < 600; ++i)
+    records.push_back(Record({"pattern-" + std::to_string(i), "L", "C", "M", "U"}));
   WriteCompilerDb(records);
   WriteCompressionDb({Record({"7.1", "2025-02-03"})});
   const HANDLE file = CreateFileA(dir_.File(kCompilerDatabaseName).c_str(), GENERIC_READ,
