@@ -20,7 +20,9 @@ inline constexpr int kErrorReadBeyondEnd = 100;
 // application's error display adds that.
 std::string IoErrorText(int code);
 
-// A failed file operation. Nothing below the window layer catches it.
+// A failed file operation. The analysis and the loaders let it pass; the
+// window shows it in its error display, the command-line programs report it
+// for the file or database concerned.
 class IoError : public std::runtime_error {
  public:
   explicit IoError(int code);

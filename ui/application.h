@@ -33,7 +33,6 @@ class Application {
   static Application* Current();
 
   const std::string& Title() const { return title_; }
-  void SetTitle(std::string title) { title_ = std::move(title); }
   HINSTANCE Instance() const { return instance_; }
 
   // Destroying this window ends the main loop with code 0.

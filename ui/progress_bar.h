@@ -10,7 +10,6 @@ class ProgressBar : public Control {
  public:
   void SetRange(int minimum, int maximum) const { SendMessageA(handle(), PBM_SETRANGE32, minimum, maximum); }
   void SetPosition(int position) const { SendMessageA(handle(), PBM_SETPOS, position, 0); }
-  int Position() const { return static_cast<int>(SendMessageA(handle(), PBM_GETPOS, 0, 0)); }
   int Minimum() const { return static_cast<int>(SendMessageA(handle(), PBM_GETRANGE, TRUE, 0)); }
   int Maximum() const { return static_cast<int>(SendMessageA(handle(), PBM_GETRANGE, FALSE, 0)); }
 };

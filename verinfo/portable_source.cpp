@@ -80,10 +80,6 @@ std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint
   return std::make_unique<PortableSource>(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }
 
-std::unique_ptr<VersionSource> PortableSourceFromBlock(std::span<const std::uint8_t> block) {
-  return std::make_unique<PortableSource>(std::vector<std::uint8_t>(block.begin(), block.end()));
-}
-
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName) {
   std::vector<std::uint8_t> image;
   try {

@@ -8,7 +8,9 @@
 namespace vantric {
 namespace {
 
-// Query paths are built in a buffer of this many characters.
+// Query paths are cut at this many characters, as the program has always
+// built them. Only a table key from a malformed file runs that long, and the
+// cut path then finds no value.
 constexpr std::size_t kMaxQueryPath = 255;
 
 std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, VersionReader reader) {

@@ -33,8 +33,6 @@ inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
 // simply not valid.
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName);
 std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image);
-// Our own reader on a bare VS_VERSIONINFO block (valid when it holds a root).
-std::unique_ptr<VersionSource> PortableSourceFromBlock(std::span<const std::uint8_t> block);
 
 #ifdef _WIN32
 // The system's version library (version.dll).
