@@ -5,20 +5,6 @@
 #include "shellstuff/browse_folder_dlg.h"
 
 namespace vantric {
-namespace {
-
-// Old systems get the plain folder tree: no text above it, and only folders.
-bool BrowseForFolder(std::string& path, std::int32_t helpContext) {
-  TBrowseFolderDlg dialog;
-  dialog.BrowseKind = TBrowseKind::bfFolders;
-  dialog.FolderName = path;
-  dialog.HelpContext = helpContext;
-  if (!dialog.Execute()) return false;
-  path = dialog.FolderName;
-  return true;
-}
-
-}  // namespace
 
 bool NewStyleControls() {
   static const bool newStyle = LOBYTE(LOWORD(GetVersion())) >= 4;
@@ -31,10 +17,10 @@ bool BrowseForFile(std::string& path, const std::string& title, std::int32_t hel
 
 bool BrowseForFile(std::string& path, const std::string& title, std::int32_t helpContext,
                    bool newStyleControls) {
-  if (!newStyleControls) return BrowseForFolder(path, helpContext);
   TBrowseFolderDlg dialog;
-  dialog.BrowseKind = TBrowseKind::bfFiles;
-  dialog.DialogText = title;
+  // Old systems get the plain folder tree: no text above it, only folders.
+  dialog.BrowseKind = newStyleControls ? TBrowseKind::bfFiles : TBrowseKind::bfFolders;
+  if (newStyleControls) dialog.DialogText = title;
   dialog.FolderName = path;
   dialog.HelpContext = helpContext;
   if (!dialog.Execute()) return false;
