@@ -1,11 +1,8 @@
 #include "about/about_form.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "ui/font.h"
-#include "ui/safe_link.h"
 
 namespace vantric {
 namespace {
@@ -59,13 +56,6 @@ RECT BoundsIn(HWND parent, HWND control) {
 
 }  // namespace
 
-OpenLinkFunction SystemOpenLink() {
-  return [](HWND owner, const std::string& target) {
-    // A launch that fails is not reported.
-    ShellExecuteA(owner, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-  };
-}
-
 const std::vector<std::string>& CreditLines() {
   static const std::vector<std::string> lines = [] {
     std::vector<std::string> l(11);  // the panel skips leading blank lines
@@ -114,7 +104,7 @@ const std::vector<std::string>& CreditLines() {
 }
 
 TAboutForm::TAboutForm(ui::Application& application, Options options)
-    : openLink(std::move(options.openLink)), application_(application), owner_(options.owner) {
+    : shellExecute(std::move(options.shellExecute)), application_(application), owner_(options.owner) {
   RECT bounds{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&bounds, kStyle, FALSE, kExStyle);
   OffsetRect(&bounds, -bounds.left, -bounds.top);
@@ -242,9 +232,8 @@ void TAboutForm::FormMouseMove() {
 }
 
 void TAboutForm::Label6Click(LabelControl& label) {
-  // The same rule as every other link of the program: a web or mail address
-  // only, never a path or a command line.
-  if (const auto target = ui::SafeLinkTarget(label.hint)) openLink(owner_, *target);
+  // The same rule as every other link of the program.
+  ui::OpenSafeLink(shellExecute, owner_, label.hint);
   label.color = kPurple;
   InvalidateRect(label.control.handle(), nullptr, TRUE);
 }

@@ -13,13 +13,10 @@
 #include "ui/click_tracker.h"
 #include "ui/control.h"
 #include "ui/handles.h"
+#include "ui/shell_launch.h"
 #include "ui/window.h"
 
 namespace vantric {
-
-// Hands a web or mail address to the shell. Tests put a recorder here.
-using OpenLinkFunction = std::function<void(HWND owner, const std::string& target)>;
-OpenLinkFunction SystemOpenLink();
 
 // The credits, line by line, as the panel scrolls them.
 const std::vector<std::string>& CreditLines();
@@ -32,7 +29,7 @@ class TAboutForm : public ui::Window {
   struct Options {
     // Owner of the window and of the shell launches: the main window.
     HWND owner = nullptr;
-    OpenLinkFunction openLink = SystemOpenLink();
+    ui::ShellExecuteFunction shellExecute = ui::SystemShellExecute();
   };
   enum LabelNumber { kLabel1 = 1, kLabel2, kLabel3, kLabel4, kLabel5, kLabel6, kLabel7, kLabel8 };
 
@@ -43,7 +40,7 @@ class TAboutForm : public ui::Window {
   // 1 for Close or Enter, 2 for the close box.
   int ShowModal();
 
-  OpenLinkFunction openLink;
+  ui::ShellExecuteFunction shellExecute;
 
   HWND Label(LabelNumber number) const { return labels_[number - 1].control.handle(); }
   HWND Image1() const { return image1_.handle(); }

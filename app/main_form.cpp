@@ -15,7 +15,6 @@
 #include "sigdb/database.h"
 #include "sigdb/matcher.h"
 #include "ui/font.h"
-#include "ui/safe_link.h"
 #include "verinfo/version_info.h"
 
 namespace vantric {
@@ -81,14 +80,6 @@ bool KeyDown(int key) { return GetKeyState(key) < 0; }
 MessageBoxFunction SystemMessageBox() {
   return [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-  };
-}
-
-ShellExecuteFunction SystemShellExecute() {
-  return [](HWND owner, const std::string& target, const std::string& parameters) {
-    // The result is not looked at: a launch that fails shows nothing.
-    ShellExecuteA(owner, nullptr, target.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr,
-                  SW_SHOWDEFAULT);
   };
 }
 
@@ -329,10 +320,7 @@ void TMainForm::ResultFieldEnter() { SetFocus(hiddenKey_.handle()); }
 
 void TMainForm::ResultFieldClick(ResultField field) {
   if (field != ResultField::kCompilerUrl && field != ResultField::kProgramUrl) return;
-  // The text comes from a database: only a web or mail address is opened.
-  if (const auto target = ui::SafeLinkTarget(fields_[static_cast<int>(field)].control.Text())) {
-    shellExecute(handle(), *target, {});
-  }
+  ui::OpenSafeLink(shellExecute, handle(), fields_[static_cast<int>(field)].control.Text());
 }
 
 void TMainForm::SpeedButtonClick(BarButton button) {

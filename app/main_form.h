@@ -15,6 +15,7 @@
 #include "ui/control.h"
 #include "ui/handles.h"
 #include "ui/progress_bar.h"
+#include "ui/shell_launch.h"
 #include "ui/speed_button.h"
 #include "ui/status_bar.h"
 #include "ui/tooltip.h"
@@ -56,15 +57,13 @@ enum BarButton {
   kBarButtonCount
 };
 
-// The two ways out of the window into the system. Tests put recorders here.
+// The two ways out of the window into the system (the other is
+// ui::ShellExecuteFunction). Tests put recorders here.
 using MessageBoxFunction =
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>;
-// `parameters` empty means none.
-using ShellExecuteFunction =
-    std::function<void(HWND owner, const std::string& target, const std::string& parameters)>;
+using ui::ShellExecuteFunction;
 
 MessageBoxFunction SystemMessageBox();
-ShellExecuteFunction SystemShellExecute();
 
 // The main window: loads the databases, takes files from the command line and
 // from drops, and shows what the analysis finds.
@@ -74,7 +73,7 @@ class TMainForm : public ui::Window {
     // The program's arguments, without the program itself.
     std::vector<std::string> arguments;
     MessageBoxFunction messageBox = SystemMessageBox();
-    ShellExecuteFunction shellExecute = SystemShellExecute();
+    ShellExecuteFunction shellExecute = ui::SystemShellExecute();
   };
 
   // Creates the window hidden and runs the creation steps.

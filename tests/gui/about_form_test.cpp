@@ -84,10 +84,11 @@ class AboutFormTest : public ::testing::Test {
  protected:
   TAboutForm& Create(HWND owner = nullptr) {
     form_ = std::make_unique<TAboutForm>(
-        App(),
-        TAboutForm::Options{.owner = owner, .openLink = [this](HWND linkOwner, const std::string& target) {
-                              links_.push_back({linkOwner, target});
-                            }});
+        App(), TAboutForm::Options{
+                   .owner = owner,
+                   .shellExecute = [this](HWND linkOwner, const std::string& target, const std::string&) {
+                     links_.push_back({linkOwner, target});
+                   }});
     return *form_;
   }
 
