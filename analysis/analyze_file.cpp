@@ -1,25 +1,16 @@
 #include "analysis/analyze_file.h"
 
-#include <cstdint>
-#include <limits>
-#include <memory>
-#include <span>
-#include <vector>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
-#include "sigdb/matcher.h"
+#include "sigdb/signature_database.h"
 #include "verinfo/version_info.h"
 
 namespace vantric {
 namespace {
 
 constexpr const char* kNoValue = "-";
-// The largest file this build can hold in one buffer. A 32-bit build keeps to
-// a signed 32-bit count.
-constexpr std::uint64_t kLargestFile = sizeof(void*) >= 8
-                                           ? std::numeric_limits<std::int64_t>::max()
-                                           : std::uint64_t{std::numeric_limits<std::int32_t>::max()};
 
 void PresetToNoValue(TAppInfo& info) {
   for (std::string* field : {&info.comments, &info.productName, &info.companyName, &info.fileVersion,
@@ -37,6 +28,21 @@ void ReadVersionStrings(const TVersionInfo& version, TAppInfo& info) {
   info.fileVersion = version.FileVersion();
 }
 
+void TakeCompression(const TLangDefinition* winner, TAppInfo& info) {
+  if (!winner) return;
+  info.program = winner->fields[kProgramField].str();
+  info.programCompany = winner->fields[kProgramCompanyField].str();
+  info.programUrl = winner->fields[kProgramUrlField].str();
+}
+
+void TakeCompiler(const TLangDefinition* winner, TAppInfo& info) {
+  if (!winner) return;
+  info.language = winner->fields[kLanguageField].str();
+  info.compiler = winner->fields[kCompilerField].str();
+  info.compilerCompany = winner->fields[kCompilerCompanyField].str();
+  info.compilerUrl = winner->fields[kCompilerUrlField].str();
+}
+
 AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
 
 }  // namespace
@@ -46,48 +52,49 @@ std::string NamePart(std::string_view path) {
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
-AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compilers,
-                           const LoadedDatabase& compressions, const AnalysisObserver& observer) {
+AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& compilers,
+                           const SignatureDatabase& compressions, const AnalysisObserver& observer) {
   if (!FileExists(path)) return Failure(AnalysisStatus::kNotFound, "File not found");
 
   TAppInfo info;
   PresetToNoValue(info);
   info.fileName = NamePart(path);
+  ReadVersionStrings(TVersionInfo(path), info);
 
-  std::unique_ptr<ReadOnlyFile> file;
+  std::optional<ReadOnlyFile> file;
   try {
-    file = std::make_unique<ReadOnlyFile>(path);
+    file.emplace(path);
   } catch (const IoError&) {
     return Failure(AnalysisStatus::kOpenFailed, "Could not open file");
   }
 
-  // The whole file in memory. Not mapped: a mapped file that another program
-  // cuts short while we scan it takes the whole process down.
-  std::vector<std::uint8_t> contents;
+  // Read, not mapped: a mapped file that another program cuts short while we
+  // scan it takes the whole process down.
   try {
     const std::uint64_t size = file->Size();
     if (size < kSmallestAnalysedFile) return Failure(AnalysisStatus::kTooSmall, "File too small");
-    if (size > kLargestFile) return Failure(AnalysisStatus::kTooLarge, "File too large");
     if (observer.status) observer.status("Loading...");
-    contents.resize(static_cast<std::size_t>(size));
-    if (file->Read(contents.data(), contents.size()) != contents.size()) throw IoError(kErrorReadBeyondEnd);
+    bool scanning = false;
+    const ReadBytes read = [&](std::uint8_t* into, std::size_t count) {
+      const std::size_t got = file->Read(into, count);
+      if (!scanning) {
+        scanning = true;
+        if (observer.status) observer.status("Scanning patterns...");
+        if (observer.compilerPassStarts) observer.compilerPassStarts();
+      }
+      return got;
+    };
+    const ScanWinners winners = ScanFile(read, size, compressions, compilers, observer.compilerPassProgress);
+    if (!scanning) {  // nothing to read for databases without signatures
+      if (observer.status) observer.status("Scanning patterns...");
+      if (observer.compilerPassStarts) observer.compilerPassStarts();
+    }
     file->Close();
+    TakeCompression(winners.compression, info);
+    TakeCompiler(winners.compiler, info);
   } catch (const IoError& error) {
     return Failure(AnalysisStatus::kIoError, error.what());
-  } catch (const std::bad_alloc&) {
-    return Failure(AnalysisStatus::kTooLarge, "File too large");
   }
-
-  const std::span<const std::uint8_t> bytes(contents);
-  // From the bytes just read, so that the file is read once (the system's
-  // version library, where it is used, reads the file itself).
-  ReadVersionStrings(TVersionInfo(path, bytes), info);
-  if (observer.status) observer.status("Scanning patterns...");
-  ScanCompression(compressions.records, compressions.index, bytes, info.program, info.programCompany,
-                  info.programUrl);
-  if (observer.compilerPassStarts) observer.compilerPassStarts();
-  ScanCompiler(compilers.records, compilers.index, bytes, observer.compilerPassProgress, info.language,
-               info.compiler, info.compilerCompany, info.compilerUrl);
   return {AnalysisStatus::kOk, {}, std::move(info)};
 }
 

@@ -1,20 +1,22 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
 #include "analysis/app_info.h"
-#include "sigdb/loaded_database.h"
+#include "sigdb/file_scan.h"
 
 namespace vantric {
+
+class SignatureDatabase;
 
 enum class AnalysisStatus {
   kOk,
   kNotFound,    // no file at the path (a folder doesn't count)
   kOpenFailed,  // "Could not open file"
   kTooSmall,    // under 10 bytes: nothing worth matching
-  kTooLarge,    // more than this build can hold in memory
   kIoError,     // sizing or reading failed; `error` has the text
 };
 
@@ -27,7 +29,7 @@ struct AnalysisResult {
 // Lets a front end show what the analysis is doing. Any member may be empty.
 struct AnalysisObserver {
   std::function<void(std::string_view)> status;  // "Loading...", "Scanning patterns..."
-  // Before the compiler pass, then as it goes: bytes scanned of the total.
+  // Before the scan, then as it goes: bytes scanned of the file's size.
   std::function<void()> compilerPassStarts;
   ScanProgress compilerPassProgress;
 };
@@ -40,11 +42,12 @@ inline constexpr std::uint64_t kSmallestAnalysedFile = 10;
 std::string NamePart(std::string_view path);
 
 // Reads the file's version strings, then matches it against the compression
-// database and then the compiler database. The eleven strings other than the
-// file name start as "-"; a pass that finds nothing leaves its strings so.
-// Version strings come from the version resource when it has one (a missing
-// value is empty text there). Never throws for anything the file does.
-AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compilers,
-                           const LoadedDatabase& compressions, const AnalysisObserver& observer = {});
+// database and the compiler database. The eleven strings other than the file
+// name start as "-"; a pass that finds nothing leaves its strings so. Version
+// strings come from the version resource when it has one (a missing value is
+// empty text there). Files of any size are read a window at a time. Never
+// throws for anything the file does.
+AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& compilers,
+                           const SignatureDatabase& compressions, const AnalysisObserver& observer = {});
 
 }  // namespace vantric

@@ -9,54 +9,26 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "analysis/analyze_file.h"
 #include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
-#include "sigdb/database.h"
-#include "sigdb/matcher.h"
 #include "ui/font.h"
-#include "verinfo/version_info.h"
 
 namespace vantric {
 namespace {
 
 constexpr char kClassName[] = "VantricMainForm";
-constexpr int kClientWidth = 410;
-constexpr int kClientHeight = 452;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = 0;
 
-constexpr int kStatusBarHeight = 19;
-constexpr int kLabelLeft = 13;
-constexpr int kLabelWidth = 56;
-constexpr int kLabelHeight = 13;
-constexpr int kFieldLeft = 70;
-constexpr int kFieldHeight = 20;
-constexpr int kRowPitch = 22;
-constexpr int kFirstLabelTop = 22;
-constexpr int kFirstFieldTop = 19;
-
-constexpr int kButtonTop = 379;
-constexpr int kButtonWidth = 62;
-constexpr int kButtonHeight = 21;
-
 constexpr char kBiewProgram[] = "D:\\PROGRAMS\\BIEW501\\BIEW.EXE";
 
-struct ButtonLayout {
-  const char* caption;
-  const char* hint;
-  const char* glyph;
-  int left;
-  bool toggle;
-};
-constexpr ButtonLayout kButtons[kBarButtonCount] = {
-    {"&Run", "Execute current file", "GLYPH_RUN", 8, false},
-    {"&Open", "Browse for a new file", "GLYPH_OPEN", 74, false},
-    {"&View", "View current file in notepad", "GLYPH_VIEW", 141, false},
-    {"&Biew", "View current file in Biew", "GLYPH_BIEW", 207, false},
-    {"On&Top", "Always on top", "GLYPH_ONTOP", 274, true},
-    {"&About", "About this program", "GLYPH_ABOUT", 340, false},
-};
+// The bar moves from 1 to the compiler database's pattern count in step with
+// the bytes scanned.
+int ProgressBarPosition(std::uint64_t done, std::uint64_t total, int patternCount) {
+  if (patternCount <= 1 || total == 0) return 1;
+  done = std::min(done, total);
+  return 1 + static_cast<int>(done * static_cast<std::uint64_t>(patternCount - 1) / total);
+}
 
 // Outer rectangle for the wanted client area, centred in the work area.
 RECT CentredWindowRect() {
@@ -111,33 +83,31 @@ TMainForm::~TMainForm() {
   DestroyHandle();
 }
 
-void TMainForm::CreateGroup(const char* caption, int top, int height,
-                            std::initializer_list<const char*> labels, ResultField firstField,
-                            int fieldWidth) {
-  constexpr int groupLeft = 7;
+void TMainForm::CreateGroup(const GroupLayout& layout) {
+  const Bounds& frame = layout.frame;
   ui::Control& group = groups_.emplace_back();
-  group.Create("BUTTON", caption, WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, handle(), groupLeft, top,
-               396, height);
+  group.Create("BUTTON", layout.caption, WS_VISIBLE | BS_GROUPBOX | WS_CLIPSIBLINGS, 0, handle(), frame.left,
+               frame.top, frame.width, frame.height);
   group.SetFont(formFont_.get());
 
-  int row = 0;
-  for (const char* text : labels) {
+  for (const ResultFieldInfo& info : kResultFields) {
+    if (info.group != layout.group) continue;
+    const Bounds labelBounds = LabelBounds(info.field);
     ui::Control& label = labels_.emplace_back();
-    label.Create("STATIC", text, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, handle(), groupLeft + kLabelLeft,
-                 top + kFirstLabelTop + row * kRowPitch, kLabelWidth, kLabelHeight);
+    label.Create("STATIC", std::string(info.label) + ":", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, handle(),
+                 labelBounds.left, labelBounds.top, labelBounds.width, labelBounds.height);
     label.SetFont(formFont_.get());
 
-    const auto field = static_cast<ResultField>(static_cast<int>(firstField) + row);
+    const Bounds fieldBounds = FieldBounds(info.field);
+    const ResultField field = info.field;
     ResultFieldControl& result = fields_[static_cast<int>(field)];
     result.control.Create("EDIT", "", WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE,
-                          handle(), groupLeft + kFieldLeft, top + kFirstFieldTop + row * kRowPitch,
-                          fieldWidth, kFieldHeight);
+                          handle(), fieldBounds.left, fieldBounds.top, fieldBounds.width, fieldBounds.height);
     result.control.SetFont(fieldFont_.get());
     result.subclass = std::make_unique<ui::Subclass>(
         result.control.handle(), [this, field](HWND, UINT message, WPARAM, LPARAM lParam, LRESULT& answer) {
           return HandleResultFieldMessage(field, message, lParam, answer);
         });
-    ++row;
   }
 }
 
@@ -148,17 +118,16 @@ void TMainForm::CreateControls() {
   labelFont_ = ui::MakeFont("Arial", 8, ui::FontWeight::kNormal, VARIABLE_PITCH | FF_SWISS);
   SendMessageA(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
 
-  CreateGroup(" Version Information : ", 4, 138,
-              {"Filename:", "Comments:", "Version:", "Product:", "Company:"}, ResultField::kFileName, 315);
-  CreateGroup(" Compiler Information : ", 148, 114, {"Language:", "Compiler:", "Company:", "URL:"},
-              ResultField::kLanguage, 315);
-  CreateGroup(" Compression / Encryption : ", 267, 92, {"Program:", "Company:", "URL:"},
-              ResultField::kProgram, 314);
+  for (const GroupLayout& layout : kGroupLayouts) CreateGroup(layout);
   FitLabels();
 
-  progressBar_.Create(PROGRESS_CLASSA, "", 0, 0, handle(), 7, 362, 396, 13);
+  const auto create = [this](ui::Control& control, const char* className, const char* text, DWORD style,
+                             const Bounds& at) {
+    control.Create(className, text, style, 0, handle(), at.left, at.top, at.width, at.height);
+  };
+  create(progressBar_, PROGRESS_CLASSA, "", 0, kProgressBarBounds);
 
-  buttonFrame_.Create("STATIC", "", WS_VISIBLE | SS_SUNKEN | WS_CLIPSIBLINGS, 0, handle(), 7, 378, 396, 23);
+  create(buttonFrame_, "STATIC", "", WS_VISIBLE | SS_SUNKEN | WS_CLIPSIBLINGS, kButtonFrameBounds);
 
   hints_.Create();
   for (int i = 0; i < kBarButtonCount; ++i) {
@@ -179,17 +148,15 @@ void TMainForm::CreateControls() {
   }
   buttons_[kBiewButton]->Show(false);
 
-  databaseLabel_.Create("STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 0, handle(), 8, 413, 393, 13);
+  create(databaseLabel_, "STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kDatabaseLabelBounds);
   databaseLabel_.SetFont(labelFont_.get());
 
-  statusBar_.Create(STATUSCLASSNAMEA, "", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, 0,
-                    handle(), 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+  create(statusBar_, STATUSCLASSNAMEA, "", WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER,
+         kStatusBarBounds);
   statusBar_.SetFont(formFont_.get());
   statusBar_.MakeSimple();
 
-  // Below the client area: never seen, but it can hold the focus.
-  hiddenKey_.Create("BUTTON", "HiddenKey", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, handle(), 271, 468, 75,
-                    25);
+  create(hiddenKey_, "BUTTON", "HiddenKey", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kHiddenKeyBounds);
   hiddenKey_.SetFont(formFont_.get());
 
   // The frames go behind what they surround (a new child starts at the bottom).
@@ -227,31 +194,30 @@ void TMainForm::FitLabels() {
   }
 }
 
-bool TMainForm::LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedDatabase& into) {
-  const std::optional<std::string> path = LocateDatabase(name);
+bool TMainForm::LoadDatabaseFile(DatabaseKind kind) {
+  const std::optional<std::string> path = Analyzer::LocateForWindow(kind);
   if (!path) {
-    ShowMessage(MissingDatabaseMessage(name));
+    ShowMessage("File not found : " + std::string(Analyzer::FileName(kind)));
     PostQuitMessage(kMissingDatabaseQuitCode);
     return false;
   }
-  into.LoadFrom(*path, kind);
+  analyzer_.LoadKeepingWhatWasRead(kind, *path);
   return true;
 }
 
 void TMainForm::FormCreate() {
-  if (!LoadDatabaseFile(kCompilerDatabaseName, DatabaseKind::kCompiler, compilerDb_)) return;
-  if (!LoadDatabaseFile(kCompressionDatabaseName, DatabaseKind::kCompression, compressionDb_)) return;
+  if (!LoadDatabaseFile(DatabaseKind::kCompiler)) return;
+  if (!LoadDatabaseFile(DatabaseKind::kCompression)) return;
 
   char status[96];
   std::snprintf(status, sizeof status, "%d compiler and %d compression pattern loaded",
-                compilerDb_.patternCount(), compressionDb_.patternCount());
+                analyzer_.Facts(DatabaseKind::kCompiler).patternCount,
+                analyzer_.Facts(DatabaseKind::kCompression).patternCount);
   SetStatus(status);
 
   application_.SetCursor(crHand, LoadCursorA(application_.Instance(), "HANDCUR"));
 
-  const std::unique_ptr<TVersionInfo> version = ProgramVersionInfo();
-  const std::string caption =
-      "Vantric 2000 Beta - [v" + (version ? version->FileVersion() : std::string()) + "]";
+  const std::string caption = "Vantric 2000 Beta - [v" + ProgramFileVersion() + "]";
   SetWindowTextA(handle(), caption.c_str());
 
   if (!arguments_.empty()) {
@@ -264,9 +230,9 @@ void TMainForm::FormCreate() {
 void TMainForm::FormShow() {
   DragAcceptFiles(handle(), TRUE);
   std::string line;
-  if (compressionDb_.count > 0) {
-    line = "Database Version " + HeaderVersion(compressionDb_.records) + " - Last update on " +
-           HeaderDate(compressionDb_.records);
+  if (const DatabaseFacts& compressions = analyzer_.Facts(DatabaseKind::kCompression);
+      compressions.count > 0) {
+    line = "Database Version " + compressions.version + " - Last update on " + compressions.date;
   }
   databaseLabel_.SetText(line);
 }
@@ -400,12 +366,7 @@ void TMainForm::ClearResults() {
 }
 
 void TMainForm::ShowAppInfo(const TAppInfo& info) {
-  const std::string* texts[kResultFieldCount] = {
-      &info.fileName,    &info.comments, &info.fileVersion,    &info.productName,
-      &info.companyName, &info.language, &info.compiler,       &info.compilerCompany,
-      &info.compilerUrl, &info.program,  &info.programCompany, &info.programUrl,
-  };
-  for (int i = 0; i < kResultFieldCount; ++i) fields_[i].control.SetText(*texts[i]);
+  for (int i = 0; i < kResultFieldCount; ++i) fields_[i].control.SetText(info.*kResultFields[i].value);
   SetLinkStyle(ResultField::kCompilerUrl, info.compilerUrl.size() >= 2);
   SetLinkStyle(ResultField::kProgramUrl, info.programUrl.size() >= 2);
 }
@@ -426,7 +387,7 @@ void TMainForm::AnalyzeFile(const std::string& path) {
     SetWindowTextA(handle(), path.c_str());
     captionSet = true;
   };
-  const int patterns = compilerDb_.patternCount();
+  const int patterns = analyzer_.Facts(DatabaseKind::kCompiler).patternCount;
   bool barShown = false;
   int position = 0;
 
@@ -458,7 +419,7 @@ void TMainForm::AnalyzeFile(const std::string& path) {
   const auto hideBar = ui::scope_exit([&] {
     if (barShown) progressBar_.Show(false);
   });
-  AnalysisResult result = vantric::AnalyzeFile(path, compilerDb_, compressionDb_, observer);
+  AnalysisResult result = analyzer_.AnalyzeFile(path, observer);
   if (result.status != AnalysisStatus::kNotFound) setCaption();
 
   switch (result.status) {
@@ -475,7 +436,6 @@ void TMainForm::AnalyzeFile(const std::string& path) {
     case AnalysisStatus::kNotFound:
     case AnalysisStatus::kTooSmall: break;
     case AnalysisStatus::kOpenFailed: ShowMessage(result.error); break;
-    case AnalysisStatus::kTooLarge:
     case AnalysisStatus::kIoError: application_.ShowException(result.error); break;
   }
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/app_info.h"
-#include "sigdb/loaded_database.h"
+#include "analysis/analyzer.h"
+#include "app/main_form_layout.h"
 #include "ui/application.h"
 #include "ui/click_tracker.h"
 #include "ui/control.h"
@@ -23,39 +23,14 @@
 
 namespace vantric {
 
-inline constexpr int kResultFieldCount = 12;
 // Index of the hand cursor in the application's cursor table.
 inline constexpr int crHand = 12;
 inline constexpr int crDefault = 0;                // never registered: the arrow
 inline constexpr COLORREF kLinkColour = 0xFF0000;  // blue: the value is in blue-green-red order
 inline constexpr COLORREF kPlainColour = 0x000000;
 
-// The result fields in on-screen order.
-enum class ResultField {
-  kFileName,
-  kComments,
-  kVersion,
-  kProduct,
-  kCompany,
-  kLanguage,
-  kCompiler,
-  kCompilerCompany,
-  kCompilerUrl,
-  kProgram,
-  kProgramCompany,
-  kProgramUrl,
-};
-
-// The buttons of the button bar, left to right.
-enum BarButton {
-  kRunButton,
-  kOpenButton,
-  kViewButton,
-  kBiewButton,
-  kOnTopButton,
-  kAboutButton,
-  kBarButtonCount
-};
+// The quit code when a database file is missing.
+inline constexpr int kMissingDatabaseQuitCode = 18;
 
 // The two ways out of the window into the system (the other is
 // ui::ShellExecuteFunction). Tests put recorders here.
@@ -97,8 +72,7 @@ class TMainForm : public ui::Window {
   // For the tests and for whoever builds on this window.
   const std::string& CurrentFile() const { return currentFile_; }
   const std::string& LastFolder() const { return lastFolder_; }
-  const LoadedDatabase& CompilerDb() const { return compilerDb_; }
-  const LoadedDatabase& CompressionDb() const { return compressionDb_; }
+  const Analyzer& Analysis() const { return analyzer_; }
   HWND Field(ResultField field) const { return fields_[static_cast<int>(field)].control.handle(); }
   COLORREF FieldTextColour(ResultField field) const { return fields_[static_cast<int>(field)].textColour; }
   int FieldCursor(ResultField field) const { return fields_[static_cast<int>(field)].cursor; }
@@ -123,8 +97,7 @@ class TMainForm : public ui::Window {
 
   void CreateControls();
   void FitLabels();
-  void CreateGroup(const char* caption, int top, int height, std::initializer_list<const char*> labels,
-                   ResultField firstField, int fieldWidth);
+  void CreateGroup(const GroupLayout& layout);
   bool HandleResultFieldMessage(ResultField field, UINT message, LPARAM lParam, LRESULT& result);
 
   // The handlers.
@@ -137,15 +110,14 @@ class TMainForm : public ui::Window {
   void SpeedButtonClick(BarButton button);
   void OpenClick();
 
-  bool LoadDatabaseFile(const char* name, DatabaseKind kind, LoadedDatabase& into);
+  bool LoadDatabaseFile(DatabaseKind kind);
   void ShowMessage(const std::string& text);
   void SetStatus(const std::string& text);
 
   ui::Application& application_;
   std::vector<std::string> arguments_;
 
-  LoadedDatabase compilerDb_;
-  LoadedDatabase compressionDb_;
+  Analyzer analyzer_;
   std::string currentFile_;
   std::string lastFolder_;
 

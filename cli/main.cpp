@@ -13,23 +13,15 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
-
-#include "analysis/analyze_file.h"
+#include "analysis/analyzer.h"
 #include "cli/file_walk.h"
 #include "cli/report.h"
 #include "cli/summary.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "platform/standard_output.h"
+#include "platform/terminal.h"
 #include "platform/text_escape.h"
-#include "sigdb/database.h"
 
 namespace vantric::cli {
 namespace {
@@ -50,7 +42,7 @@ options:
       --json             one JSON object per line instead of text:
                          {"path","status","version":{...},"compiler":{...},
                          "compression":{...}}; status is ok, not-found,
-                         too-small, open-failed, too-large or io-error, with
+                         too-small, open-failed or io-error, with
                          an "error" text (and no groups) when not ok. Under
                          -r, paths left out get a line too: status skipped
                          (links to folders, devices) or io-error (a folder
@@ -141,8 +133,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       return FinishOutput(kExitAllAnalysed);
     } else if (arg == "--version") {
       std::cout << "vantric-cli " VANTRIC_VERSION "\n";
-      for (const char* name : {kCompilerDatabaseName, kCompressionDatabaseName}) {
-        std::cout << TerminalText(ShippedDatabaseVersion(name, VANTRIC_DATA_DIR)) << "\n";
+      for (const DatabaseKind kind : {DatabaseKind::kCompiler, DatabaseKind::kCompression}) {
+        std::cout << TerminalText(Analyzer::ShippedVersion(kind, VANTRIC_DATA_DIR)) << "\n";
       }
       return FinishOutput(kExitAllAnalysed);
     } else if (arg == "-r" || arg == "--recursive") {
@@ -170,34 +162,38 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
   return std::nullopt;
 }
 
-std::optional<LoadedDatabase> LoadOrReport(const std::optional<std::string>& given, const char* defaultName,
-                                           DatabaseKind kind, bool verbose) {
-  std::optional<std::string> path = given ? given : LocateShippedDatabase(defaultName, VANTRIC_DATA_DIR);
+// Loads the database of `kind` into `analyzer`, saying what is wrong with it
+// on stderr; false when it can't be used.
+bool LoadOrReport(Analyzer& analyzer, DatabaseKind kind, const std::optional<std::string>& given,
+                  bool verbose) {
+  std::optional<std::string> path = given ? given : Analyzer::LocateShipped(kind, VANTRIC_DATA_DIR);
   if (!path || KindOfFile(*path) == FileKind::kMissing) {
-    std::cerr << "vantric-cli: " << TerminalText(MissingDatabaseMessage(path.value_or(defaultName))) << "\n";
-    return std::nullopt;
+    std::cerr << ErrorLine(
+        path.value_or(Analyzer::FileName(kind)),
+        given ? "database not found" : "database not found beside this program nor in " VANTRIC_DATA_DIR);
+    return false;
   }
   try {
-    LoadedDatabase database = LoadedDatabase::Load(*path, kind);
-    if (database.strayBytes != 0) {
-      std::cerr << ErrorLine(*path, "warning: " + std::to_string(database.strayBytes) +
-                                        " bytes after the last whole record are ignored");
-    }
-    if (!database.HasSignatures()) std::cerr << ErrorLine(*path, "warning: no signatures in this database");
-    if (verbose) {
-      std::cerr << ErrorLine(*path, "loaded, " + std::to_string(database.patternCount()) + " signatures");
-    }
-    return database;
+    analyzer.Load(kind, *path);
   } catch (const std::exception& error) {  // IoError, DatabaseError, or no memory
     std::cerr << ErrorLine(*path, error.what());
-    return std::nullopt;
+    return false;
   }
+  const DatabaseFacts& facts = analyzer.Facts(kind);
+  if (facts.strayBytes != 0) {
+    std::cerr << ErrorLine(*path, "warning: " + std::to_string(facts.strayBytes) +
+                                      " bytes after the last whole record are ignored");
+  }
+  if (!facts.hasSignatures) std::cerr << ErrorLine(*path, "warning: no signatures in this database");
+  if (verbose) std::cerr << ErrorLine(*path, "loaded, " + std::to_string(facts.patternCount) + " signatures");
+  return true;
 }
 
 // Counts finished files on stderr while a long run goes on at a terminal.
 class ProgressLine {
  public:
-  explicit ProgressLine(std::size_t total) : total_(total), enabled_(total > 1 && isatty(fileno(stderr))) {}
+  explicit ProgressLine(std::size_t total)
+      : total_(total), enabled_(total > 1 && StandardErrorIsTerminal()) {}
   ~ProgressLine() { Clear(); }
   // Takes the line away before other output goes to the terminal.
   void Clear() {
@@ -246,8 +242,7 @@ std::optional<AnalysisResult> PathProblem(const std::string& path) {
   return std::nullopt;
 }
 
-Report AnalyseOne(const WalkEntry& entry, const Options& options, const LoadedDatabase& compilers,
-                  const LoadedDatabase& compressions) {
+Report AnalyseOne(const WalkEntry& entry, const Options& options, const Analyzer& analyzer) {
   Report report;
   if (!entry.status.empty()) {  // left out by the walk
     if (options.json) {
@@ -263,7 +258,7 @@ Report AnalyseOne(const WalkEntry& entry, const Options& options, const LoadedDa
   } else {
     // One file's trouble must not end the run (nor a worker thread).
     try {
-      result = AnalyzeFile(entry.path, compilers, compressions);
+      result = analyzer.AnalyzeFile(entry.path);
     } catch (const std::exception& error) {
       result = {AnalysisStatus::kIoError, error.what(), {}};
     }
@@ -284,12 +279,11 @@ int Run(int argc, char** argv) {
   Options options;
   if (std::optional<int> status = ParseOptions(argc, argv, options)) return *status;
 
-  std::optional<LoadedDatabase> compilers =
-      LoadOrReport(options.compilerDb, kCompilerDatabaseName, DatabaseKind::kCompiler, options.verbose);
-  if (!compilers) return kExitUsage;
-  std::optional<LoadedDatabase> compressions = LoadOrReport(options.compressionDb, kCompressionDatabaseName,
-                                                            DatabaseKind::kCompression, options.verbose);
-  if (!compressions) return kExitUsage;
+  Analyzer analyzer;
+  if (!LoadOrReport(analyzer, DatabaseKind::kCompiler, options.compilerDb, options.verbose) ||
+      !LoadOrReport(analyzer, DatabaseKind::kCompression, options.compressionDb, options.verbose)) {
+    return kExitUsage;
+  }
 
   std::vector<WalkEntry> entries;
   for (const std::string& path : options.paths) CollectFiles(path, options.recursive, entries);
@@ -300,7 +294,7 @@ int Run(int argc, char** argv) {
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i; (i = next++) < entries.size();) {
-      Report report = AnalyseOne(entries[i], options, *compilers, *compressions);
+      Report report = AnalyseOne(entries[i], options, analyzer);
       std::lock_guard lock(mutex);
       reports[i] = std::move(report);
       finished.notify_all();
@@ -323,7 +317,7 @@ int Run(int argc, char** argv) {
       report = std::move(*reports[i]);
       reports[i].reset();
     } else {
-      report = AnalyseOne(entries[i], options, *compilers, *compressions);
+      report = AnalyseOne(entries[i], options, analyzer);
     }
     progress.Clear();
     if (!(std::cout << report.out << std::flush)) {

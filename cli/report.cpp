@@ -1,8 +1,8 @@
 #include "cli/report.h"
 
 #include <cstdint>
-#include <utility>
 
+#include "analysis/result_fields.h"
 #include "platform/text_escape.h"
 
 namespace vantric::cli {
@@ -18,6 +18,9 @@ void AppendEscapedCodeUnit(std::string& out, unsigned value, unsigned high = 0) 
   out += kDigits[value & 15];
 }
 
+// Whether the i-th result field is the first of its group.
+bool StartsGroup(std::size_t i) { return i == 0 || kResultFields[i - 1].group != kResultFields[i].group; }
+
 std::string JsonHead(const std::string& path, std::string_view status) {
   return "{\"path\":" + JsonString(path, NonUtf8::kSurrogateEscape) + ",\"status\":" + JsonString(status);
 }
@@ -30,7 +33,6 @@ std::string_view StatusName(AnalysisStatus status) {
     case AnalysisStatus::kNotFound: return "not-found";
     case AnalysisStatus::kTooSmall: return "too-small";
     case AnalysisStatus::kOpenFailed: return "open-failed";
-    case AnalysisStatus::kTooLarge: return "too-large";
     case AnalysisStatus::kIoError: return "io-error";
   }
   return "io-error";
@@ -69,25 +71,17 @@ std::string JsonString(std::string_view bytes, NonUtf8 mode) {
 }
 
 std::string TextReport(const std::string& path, const AnalysisResult& result) {
-  const TAppInfo& info = result.info;
-  const std::pair<const char*, const std::string*> lines[] = {
-      {"Filename", &info.fileName},   {"Comments", &info.comments},       {"Version", &info.fileVersion},
-      {"Product", &info.productName}, {"Company", &info.companyName},     {"Language", &info.language},
-      {"Compiler", &info.compiler},   {"Company", &info.compilerCompany}, {"URL", &info.compilerUrl},
-      {"Program", &info.program},     {"Company", &info.programCompany},  {"URL", &info.programUrl},
-  };
   std::string out = TerminalText(path) + "\n";
-  std::size_t index = 0;
-  for (const auto& [label, value] : lines) {
-    // A blank line between the window's three groups.
-    if (index == 5 || index == 9) out += "\n";
+  for (std::size_t i = 0; i < kResultFields.size(); ++i) {
+    const ResultFieldInfo& field = kResultFields[i];
+    if (i > 0 && StartsGroup(i)) out += "\n";
+    const std::string_view label = field.label;
     out += "  ";
     out += label;
     out += ":";
-    out.append(10 - std::string_view(label).size(), ' ');
-    out += TerminalText(*value);
+    out.append(10 - label.size(), ' ');
+    out += TerminalText(result.info.*field.value);
     out += "\n";
-    ++index;
   }
   return out;
 }
@@ -97,20 +91,19 @@ std::string JsonFailure(const std::string& path, std::string_view status, const 
 }
 
 std::string JsonReport(const std::string& path, const AnalysisResult& result) {
-  const TAppInfo& info = result.info;
-  auto field = [](const char* key, const std::string& value) {
-    return std::string("\"") + key + "\":" + JsonString(value);
-  };
   if (result.status != AnalysisStatus::kOk) return JsonFailure(path, StatusName(result.status), result.error);
   std::string out = JsonHead(path, StatusName(result.status));
-  out += ",\"version\":{" + field("filename", info.fileName) + "," + field("comments", info.comments) + "," +
-         field("version", info.fileVersion) + "," + field("product", info.productName) + "," +
-         field("company", info.companyName) + "}";
-  out += ",\"compiler\":{" + field("language", info.language) + "," + field("compiler", info.compiler) + "," +
-         field("company", info.compilerCompany) + "," + field("url", info.compilerUrl) + "}";
-  out += ",\"compression\":{" + field("program", info.program) + "," + field("company", info.programCompany) +
-         "," + field("url", info.programUrl) + "}";
-  return out + "}\n";
+  for (std::size_t i = 0; i < kResultFields.size(); ++i) {
+    const ResultFieldInfo& field = kResultFields[i];
+    if (StartsGroup(i)) {
+      out += i > 0 ? "}," : ",";
+      out += JsonString(GroupJsonName(field.group)) + ":{";
+    } else {
+      out += ",";
+    }
+    out += JsonString(field.jsonName) + ":" + JsonString(result.info.*field.value);
+  }
+  return out + "}}\n";
 }
 
 }  // namespace vantric::cli

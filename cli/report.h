@@ -7,7 +7,7 @@
 
 namespace vantric::cli {
 
-// "ok", "not-found", "too-small", "open-failed", "too-large", "io-error".
+// "ok", "not-found", "too-small", "open-failed", "io-error".
 std::string_view StatusName(AnalysisStatus status);
 
 // The twelve fields labelled as the window labels them, one per line, under

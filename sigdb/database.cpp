@@ -29,10 +29,6 @@ std::string HeaderField(const TLangDefinitionArray& database, std::size_t field)
 
 }  // namespace
 
-std::string MissingDatabaseMessage(std::string_view fileName) {
-  return "File not found : " + std::string(fileName);
-}
-
 std::optional<std::string> LocateDatabase(const std::string& fileName) {
   // Anything at the name counts as found, a folder too: loading it then says
   // what is wrong instead of "not found".

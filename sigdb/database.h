@@ -13,12 +13,6 @@ namespace vantric {
 inline constexpr const char* kCompilerDatabaseName = "vantric.vnt";
 inline constexpr const char* kCompressionDatabaseName = "compression.vnt";
 
-// The quit code the main window posts when a database file is missing.
-inline constexpr int kMissingDatabaseQuitCode = 18;
-
-// "File not found : " and the name, as the main window shows it.
-std::string MissingDatabaseMessage(std::string_view fileName);
-
 // Where the database called `fileName` is: the name as it stands (relative
 // names resolve in the current directory), else the same name beside the
 // program. Empty when nothing by that name is in either place.

@@ -21,8 +21,6 @@ constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
 // padding) and shares its first hash with some signature would otherwise send
 // the scan into the buckets at nearly every byte.
 constexpr std::uint32_t kConfirmMultiplier = 0x85EBCA77u;
-constexpr std::uint32_t kNoMatch = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t kProgressChunk = std::size_t{1} << 20;
 
 std::uint32_t Load32(const void* bytes) {
   std::uint32_t value;
@@ -33,7 +31,9 @@ std::uint32_t Load32(const void* bytes) {
 void SetBit(std::vector<std::uint64_t>& bits, std::uint32_t index) {
   bits[index >> 6] |= std::uint64_t{1} << (index & 63);
 }
-bool TestBit(const std::uint64_t* bits, std::uint32_t index) { return (bits[index >> 6] >> (index & 63)) & 1; }
+bool TestBit(const std::uint64_t* bits, std::uint32_t index) {
+  return (bits[index >> 6] >> (index & 63)) & 1;
+}
 
 // How often a byte turns up in executables, roughly: zeros by far the most,
 // then padding, common opcodes and text. Windows made of rare bytes hit the
@@ -42,7 +42,14 @@ unsigned ByteCommonness(std::uint8_t byte) {
   switch (byte) {
     case 0x00: return 64;
     case 0xFF: return 16;
-    case 0x20: case 0xCC: case 0x90: case 0x01: case 0x8B: case 0x89: case 0x48: case 0xE8: return 4;
+    case 0x20:
+    case 0xCC:
+    case 0x90:
+    case 0x01:
+    case 0x8B:
+    case 0x89:
+    case 0x48:
+    case 0xE8: return 4;
     default: return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ? 2 : 1;
   }
 }
@@ -81,19 +88,6 @@ std::size_t RarestWindowOffset(std::string_view pattern) {
   return best;
 }
 
-struct SignatureIndex::Scan {
-  std::span<const std::uint8_t> buffer;
-  std::vector<std::int64_t> startLimit;  // compression only: a match must start below it
-  // Compression only: for each run of equal crowd patterns (crowdRuns_), its
-  // records whose start limit exceeds that of every record before them, at
-  // the run's place in crowdRecords_, then kNoMatch to the run's end. The
-  // first of them whose limit exceeds a start is the run's winner there.
-  std::vector<std::uint32_t> stairs;
-  std::uint32_t best = kNoMatch;
-  std::uint32_t floor = kNoMatch;  // nothing can beat this record
-  bool Finished() const { return best <= floor; }
-};
-
 SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKind kind) : kind_(kind) {
   patterns_.resize(database.size());
   limits_.assign(database.size(), -1);
@@ -101,7 +95,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   std::vector<std::pair<std::uint32_t, Candidate>> shortKeyed;
 
   std::size_t longCount = 0;
-  for (std::size_t r = 1; r < database.size(); ++r) longCount += database[r].fields[kPatternField].length >= kWindow;
+  for (std::size_t r = 1; r < database.size(); ++r)
+    longCount += database[r].fields[kPatternField].length >= kWindow;
   // 64 hash values per pattern keep the filter as sparse for a few patterns
   // as for many. From 64 patterns on, no fewer than 2^16; below, as few as
   // 2^10: clearing the larger tables for a handful of patterns (tests, the
@@ -199,15 +194,18 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   std::copy(shortStart.begin(), shortStart.end(), shortStart_.begin());
 }
 
-bool SignatureIndex::Verify(const Scan& scan, const Candidate& candidate, std::size_t at) const {
+bool SignatureIndex::Verify(const Search& search, const Candidate& candidate, std::size_t at) const {
+  // The window reaches back kContext bytes or to the file's start, so a
+  // pattern that starts before the window starts before the file.
   if (at < candidate.offset) return false;
   const std::size_t start = at - candidate.offset;
   const std::string& pattern = patterns_[candidate.record];
-  if (pattern.size() > scan.buffer.size() - start) return false;
-  if (kind_ == DatabaseKind::kCompression && static_cast<std::int64_t>(start) >= scan.startLimit[candidate.record]) {
+  if (pattern.size() > search.window_.size() - start) return false;
+  if (kind_ == DatabaseKind::kCompression &&
+      static_cast<std::int64_t>(search.base_ + start) >= search.startLimit_[candidate.record]) {
     return false;
   }
-  return std::memcmp(scan.buffer.data() + start, pattern.data(), pattern.size()) == 0;
+  return std::memcmp(search.window_.data() + start, pattern.data(), pattern.size()) == 0;
 }
 
 void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end,
@@ -235,45 +233,47 @@ void SignatureIndex::BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std
   }
 }
 
-std::uint32_t SignatureIndex::SearchCrowd(const Scan& scan, const Candidate& candidate,
+std::uint32_t SignatureIndex::SearchCrowd(const Search& search, const Candidate& candidate,
                                           std::size_t at) const {
   if (at < candidate.offset) return kNoMatch;
   const std::size_t start = at - candidate.offset;
+  const auto fileStart = static_cast<std::int64_t>(search.base_ + start);
   std::uint32_t best = kNoMatch;
   std::uint32_t node = candidate.crowd;
   for (std::size_t depth = 0;; ++depth) {
     const CrowdNode& here = crowdNodes_[node];
-    if (here.endingEnd - here.endingBegin > 1 && !scan.stairs.empty()) {
+    if (here.endingEnd - here.endingBegin > 1 && !search.stairs_.empty()) {
       // Equal compression patterns, each with its own limit: one search.
-      const auto first = scan.stairs.begin() + here.endingBegin;
-      const auto last = scan.stairs.begin() + here.endingEnd;
-      const auto found = std::upper_bound(first, last, static_cast<std::int64_t>(start),
-                                          [&](std::int64_t value, std::uint32_t record) {
-                                            return record == kNoMatch || value < scan.startLimit[record];
-                                          });
+      const auto first = search.stairs_.begin() + here.endingBegin;
+      const auto last = search.stairs_.begin() + here.endingEnd;
+      const auto found =
+          std::upper_bound(first, last, fileStart, [&](std::int64_t value, std::uint32_t record) {
+            return record == kNoMatch || value < search.startLimit_[record];
+          });
       if (found != last && *found != kNoMatch) best = std::min(best, *found);
     } else {
       for (std::uint32_t i = here.endingBegin; i < here.endingEnd; ++i) {
         const std::uint32_t record = crowdRecords_[i];
-        if (record < best && (kind_ != DatabaseKind::kCompression ||
-                              static_cast<std::int64_t>(start) < scan.startLimit[record])) {
+        if (record < best &&
+            (kind_ != DatabaseKind::kCompression || fileStart < search.startLimit_[record])) {
           best = record;
         }
       }
     }
-    if (here.childCount == 0 || start + depth >= scan.buffer.size()) break;
+    if (here.childCount == 0 || start + depth >= search.window_.size()) break;
+    const std::uint8_t next = search.window_[start + depth];
     const std::uint8_t* bytes = crowdNodeByte_.data() + here.firstChild;
-    const std::uint8_t* found = std::lower_bound(bytes, bytes + here.childCount, scan.buffer[start + depth]);
-    if (found == bytes + here.childCount || *found != scan.buffer[start + depth]) break;
+    const std::uint8_t* found = std::lower_bound(bytes, bytes + here.childCount, next);
+    if (found == bytes + here.childCount || *found != next) break;
     node = here.firstChild + static_cast<std::uint32_t>(found - bytes);
   }
   return best;
 }
 
 template <bool kWithShortPatterns>
-void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) const {
-  const std::uint8_t* data = scan.buffer.data();
-  const std::size_t size = scan.buffer.size();
+void SignatureIndex::ScanRange(Search& search, std::size_t from, std::size_t to) const {
+  const std::uint8_t* data = search.window_.data();
+  const std::size_t size = search.window_.size();
   const std::size_t longEnd = std::min(to, size >= kWindow ? size - kWindow + 1 : 0);
   const std::uint64_t* filter = filter_.data();
   const std::uint64_t* confirm = confirm_.data();
@@ -282,13 +282,13 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
   auto checkLong = [&](std::uint32_t hash, std::uint32_t window, std::size_t at) {
     for (std::uint32_t i = bucketStart_[hash], end = bucketStart_[hash + 1]; i < end; ++i) {
       const Candidate& candidate = longCandidates_[i];
-      if (candidate.record >= scan.best) break;
+      if (candidate.record >= search.best_) break;
       if (candidate.window != window) continue;
       if (candidate.crowd != kNoCrowd) {
         // Its members reach above its lowest record: the rest of the bucket still counts.
-        scan.best = std::min(scan.best, SearchCrowd(scan, candidate, at));
-      } else if (Verify(scan, candidate, at)) {
-        scan.best = candidate.record;
+        search.best_ = std::min(search.best_, SearchCrowd(search, candidate, at));
+      } else if (Verify(search, candidate, at)) {
+        search.best_ = candidate.record;
         break;
       }
     }
@@ -297,9 +297,9 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
     const std::uint8_t first = data[at];
     for (std::uint32_t i = shortStart_[first], end = shortStart_[first + 1]; i < end; ++i) {
       const Candidate& candidate = shortCandidates_[i];
-      if (candidate.record >= scan.best) break;
-      if (Verify(scan, candidate, at)) {
-        scan.best = candidate.record;
+      if (candidate.record >= search.best_) break;
+      if (Verify(search, candidate, at)) {
+        search.best_ = candidate.record;
         break;
       }
     }
@@ -310,79 +310,89 @@ void SignatureIndex::ScanRange(Scan& scan, std::size_t from, std::size_t to) con
     if constexpr (kWithShortPatterns) {
       if (shortFirstByte_[data[at]]) {
         checkShort(at);
-        if (scan.Finished()) return;
+        if (search.Finished()) return;
       }
     }
     const std::uint32_t window = Load32(data + at);
     const std::uint32_t hash = (window * kHashMultiplier) >> shift;
     if (TestBit(filter, hash) && TestBit(confirm, (window * kConfirmMultiplier) >> shift)) {
       checkLong(hash, window, at);
-      if (scan.Finished()) return;
+      if (search.Finished()) return;
     }
   }
   if constexpr (kWithShortPatterns) {
     for (; at < to; ++at) {
       if (shortFirstByte_[data[at]]) {
         checkShort(at);
-        if (scan.Finished()) return;
+        if (search.Finished()) return;
       }
     }
   }
 }
 
-std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer, const ScanProgress& progress) const {
-  Scan scan;
-  scan.buffer = buffer;
-  const auto size = static_cast<std::int64_t>(buffer.size());
-  // Past this position no record can start a match.
-  std::int64_t scanEnd = 0;
-  if (kind_ == DatabaseKind::kCompression) scan.startLimit.assign(patterns_.size(), 0);
-  for (std::size_t r = 1; r < patterns_.size(); ++r) {
-    if (patterns_[r].empty()) continue;
+SignatureIndex::Search::Search(const SignatureIndex& index, std::uint64_t fileSize) : index_(&index) {
+  const std::vector<std::string>& patterns = index.patterns_;
+  const auto size = static_cast<std::int64_t>(fileSize);
+  std::int64_t end = 0;
+  const bool compression = index.kind_ == DatabaseKind::kCompression;
+  if (compression) startLimit_.assign(patterns.size(), 0);
+  for (std::size_t r = 1; r < patterns.size(); ++r) {
+    if (patterns[r].empty()) continue;
     std::int64_t limit = size;
-    if (kind_ == DatabaseKind::kCompression) {
-      limit = limits_[r] < 0 ? size : limits_[r] > size ? 0 : limits_[r];  // above the size: skipped
-      scan.startLimit[r] = limit;
+    if (compression) {
+      const std::int64_t given = index.limits_[r];
+      limit = given < 0 ? size : given > size ? 0 : given;  // above the size: skipped
+      startLimit_[r] = limit;
     }
     if (limit <= 0) continue;
-    if (scan.floor == kNoMatch) scan.floor = static_cast<std::uint32_t>(r);
-    scanEnd = std::max(scanEnd, std::min(size, limit + static_cast<std::int64_t>(patterns_[r].size())));
+    if (floor_ == kNoMatch) floor_ = static_cast<std::uint32_t>(r);
+    end = std::max(end, std::min(size, limit + static_cast<std::int64_t>(patterns[r].size())));
   }
+  end_ = static_cast<std::uint64_t>(end);
 
-  if (!crowdRuns_.empty()) {
-    scan.stairs.assign(crowdRecords_.size(), kNoMatch);
-    for (const auto& [begin, runEnd] : crowdRuns_) {
+  if (!index.crowdRuns_.empty()) {
+    stairs_.assign(index.crowdRecords_.size(), kNoMatch);
+    for (const auto& [begin, runEnd] : index.crowdRuns_) {
       std::int64_t highest = 0;
       std::uint32_t next = begin;
       for (std::uint32_t i = begin; i < runEnd; ++i) {
-        const std::uint32_t record = crowdRecords_[i];
-        if (scan.startLimit[record] <= highest) continue;
-        highest = scan.startLimit[record];
-        scan.stairs[next++] = record;
+        const std::uint32_t record = index.crowdRecords_[i];
+        if (startLimit_[record] <= highest) continue;
+        highest = startLimit_[record];
+        stairs_[next++] = record;
       }
     }
   }
+}
 
-  const auto end = static_cast<std::size_t>(scanEnd);
-  const bool withShort = !shortCandidates_.empty();
-  for (std::size_t from = 0; from < end && !scan.Finished(); from += kProgressChunk) {
-    const std::size_t to = std::min(end, from + kProgressChunk);
-    if (withShort) {
-      ScanRange<true>(scan, from, to);
-    } else {
-      ScanRange<false>(scan, from, to);
-    }
-    if (progress && to < buffer.size()) progress(to, buffer.size());
+void SignatureIndex::Search::Scan(std::span<const std::uint8_t> window, std::uint64_t base,
+                                  std::uint64_t from, std::uint64_t to) {
+  to = std::min(to, end_);
+  if (Finished() || from >= to) return;
+  window_ = window;
+  base_ = base;
+  const auto localFrom = static_cast<std::size_t>(from - base);
+  const auto localTo = static_cast<std::size_t>(to - base);
+  if (index_->shortCandidates_.empty()) {
+    index_->ScanRange<false>(*this, localFrom, localTo);
+  } else {
+    index_->ScanRange<true>(*this, localFrom, localTo);
   }
-  if (progress) progress(buffer.size(), buffer.size());
-  return scan.best == kNoMatch ? 0 : scan.best;
+  window_ = {};
+}
+
+std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer) const {
+  Search search(*this, buffer.size());
+  search.Scan(buffer, 0, 0, buffer.size());
+  return search.Winner();
 }
 
 std::size_t SignatureIndex::MemoryUsage() const {
   std::size_t bytes = sizeof *this;
   for (const std::string& pattern : patterns_) bytes += pattern.capacity();
   bytes += patterns_.capacity() * sizeof(std::string) + limits_.capacity() * sizeof(std::int64_t);
-  bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) + bucketStart_.capacity() * sizeof(std::uint32_t);
+  bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) +
+           bucketStart_.capacity() * sizeof(std::uint32_t);
   bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
   bytes += crowdNodes_.capacity() * sizeof(CrowdNode) + crowdNodeByte_.capacity() +
            crowdRecords_.capacity() * sizeof(std::uint32_t) + crowdRuns_.capacity() * sizeof(crowdRuns_[0]);

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,9 +12,6 @@
 #include "sigdb/lang_definition.h"
 
 namespace vantric {
-
-// Reports how far a scan has come: `done` of `total` bytes.
-using ScanProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 // A searcher over all signatures of one database, built once when the
 // database is loaded and then used, read-only, for any number of files (and
@@ -45,35 +41,75 @@ class SignatureIndex {
   SignatureIndex() = default;
   SignatureIndex(const TLangDefinitionArray& database, DatabaseKind kind);
 
-  // The winning record (1..N-1) on `buffer`, or 0 when none matches.
-  std::size_t FirstMatch(std::span<const std::uint8_t> buffer, const ScanProgress& progress = {}) const;
+  // No pattern is longer: a window of the file scanned on its own must carry
+  // this many bytes of the file on each side of the positions it scans.
+  static constexpr std::size_t kContext = ShortString::kCapacity;
+
+  // One file's search, fed the file a window at a time. Its answer is that of
+  // FirstMatch on the whole file, whatever the windows, as long as every
+  // position below End() is scanned once.
+  class Search {
+   public:
+    Search(const SignatureIndex& index, std::uint64_t fileSize);
+
+    // Past this offset no record can start a match: the file need not be
+    // read any further for this search.
+    std::uint64_t End() const { return end_; }
+    // The winner is known: no record before it can still match.
+    bool Finished() const { return best_ <= floor_; }
+    // Scans the file's positions [from, to). `window` holds the file's bytes
+    // from offset `base` on; it must reach kContext bytes before `from` and
+    // kContext bytes past `to`, or the file's start and end.
+    void Scan(std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from, std::uint64_t to);
+    // The winning record (1..N-1), or 0 when none matches.
+    std::size_t Winner() const { return best_ == kNoMatch ? 0 : best_; }
+
+   private:
+    friend class SignatureIndex;
+    const SignatureIndex* index_;
+    std::span<const std::uint8_t> window_;  // the bytes of the current Scan
+    std::uint64_t base_ = 0;                // their offset in the file
+    std::uint64_t end_ = 0;
+    std::vector<std::int64_t> startLimit_;  // compression only: a match must start below it
+    // Compression only: for each run of equal crowd patterns (crowdRuns_),
+    // its records whose start limit exceeds that of every record before them,
+    // at the run's place in crowdRecords_, then kNoMatch to the run's end. The
+    // first of them whose limit exceeds a start is the run's winner there.
+    std::vector<std::uint32_t> stairs_;
+    std::uint32_t best_ = kNoMatch;
+    std::uint32_t floor_ = kNoMatch;  // nothing can beat this record
+  };
+
+  // The winning record (1..N-1) on a whole file held in `buffer`, or 0 when
+  // none matches.
+  std::size_t FirstMatch(std::span<const std::uint8_t> buffer) const;
 
   std::size_t MemoryUsage() const;
 
  private:
   // One pattern filed under a hash (long patterns) or a first byte (short ones).
   struct Candidate {
-    std::uint32_t record;  // for a crowd, its lowest record
-    std::uint32_t window;  // the pattern's 4 bytes at `offset` (long patterns only)
-    std::uint32_t offset;  // where the filed window or byte lies in the pattern
+    std::uint32_t record;            // for a crowd, its lowest record
+    std::uint32_t window;            // the pattern's 4 bytes at `offset` (long patterns only)
+    std::uint32_t offset;            // where the filed window or byte lies in the pattern
     std::uint32_t crowd = kNoCrowd;  // for a crowd, its root in crowdNodes_
   };
   static constexpr std::uint32_t kNoCrowd = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
 
-  struct Scan;
   template <bool kWithShortPatterns>
-  void ScanRange(Scan& scan, std::size_t from, std::size_t to) const;
-  bool Verify(const Scan& scan, const Candidate& candidate, std::size_t at) const;
-  std::uint32_t SearchCrowd(const Scan& scan, const Candidate& candidate, std::size_t at) const;
+  void ScanRange(Search& search, std::size_t from, std::size_t to) const;
+  bool Verify(const Search& search, const Candidate& candidate, std::size_t at) const;
+  std::uint32_t SearchCrowd(const Search& search, const Candidate& candidate, std::size_t at) const;
 
   DatabaseKind kind_ = DatabaseKind::kCompiler;
   std::vector<std::string> patterns_;  // by record; empty for the header and empty patterns
   std::vector<std::int64_t> limits_;   // compression: numeric limit, or -1 for the whole file
   std::uint32_t hashShift_ = 32;
-  std::vector<std::uint64_t> filter_;          // one bit per hash value
-  std::vector<std::uint64_t> confirm_;         // the same for a second hash
-  std::vector<std::uint32_t> bucketStart_;     // candidates of hash h: [start[h], start[h+1])
-  std::vector<Candidate> longCandidates_;      // grouped by hash, by record within a hash
+  std::vector<std::uint64_t> filter_;            // one bit per hash value
+  std::vector<std::uint64_t> confirm_;           // the same for a second hash
+  std::vector<std::uint32_t> bucketStart_;       // candidates of hash h: [start[h], start[h+1])
+  std::vector<Candidate> longCandidates_;        // grouped by hash, by record within a hash
   std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
   std::vector<Candidate> shortCandidates_;
   std::array<bool, 256> shortFirstByte_{};

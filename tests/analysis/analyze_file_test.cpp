@@ -1,9 +1,8 @@
-#include "analysis/analyze_file.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "analysis/analyzer.h"
 #include "platform/file_system.h"
 #include "sigdb/database.h"
 #include "tests/support/temp_dir.h"
@@ -22,10 +21,8 @@ class AnalyzeFileTest : public ::testing::Test {
     Fill(compilers[2], {"SIG-B", "Pascal", "Compiler B", "Maker B", "-"});
     TLangDefinitionArray compressions(2);
     Fill(compressions[1], {"PACK", "$4", "Packer", "Pack Inc", "http://p"});
-    compilers_ =
-        LoadedDatabase::Load(dir_.Write("c.vnt", SerializeDatabase(compilers)), DatabaseKind::kCompiler);
-    compressions_ = LoadedDatabase::Load(dir_.Write("p.vnt", SerializeDatabase(compressions)),
-                                         DatabaseKind::kCompression);
+    analyzer_.Load(DatabaseKind::kCompiler, dir_.Write("c.vnt", SerializeDatabase(compilers)));
+    analyzer_.Load(DatabaseKind::kCompression, dir_.Write("p.vnt", SerializeDatabase(compressions)));
   }
 
   static void Fill(TLangDefinition& record, std::initializer_list<std::string_view> texts) {
@@ -34,12 +31,11 @@ class AnalyzeFileTest : public ::testing::Test {
   }
 
   AnalysisResult Analyze(const std::string& path, const AnalysisObserver& observer = {}) {
-    return AnalyzeFile(path, compilers_, compressions_, observer);
+    return analyzer_.AnalyzeFile(path, observer);
   }
 
   TempDir dir_;
-  LoadedDatabase compilers_;
-  LoadedDatabase compressions_;
+  Analyzer analyzer_;
 };
 
 TEST_F(AnalyzeFileTest, MatchesBothPassesAndPresetsTheRest) {

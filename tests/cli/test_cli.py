@@ -199,7 +199,7 @@ class CliTest(unittest.TestCase):
         missing = os.path.join(self.dir, "db", "none.vnt")
         status, out, err = run("--compiler-db", missing, "--compression-db", self.compressions, self.both)
         self.assertEqual((status, out), (2, ""))
-        self.assertIn("File not found : " + missing, err)
+        self.assertIn(missing + ": database not found", err)
         # Unnamed databases are never taken from the current folder, where a
         # scanned download may have planted one; the shipped ones beside the
         # program are loaded, and --verbose names them.

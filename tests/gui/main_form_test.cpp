@@ -167,11 +167,13 @@ TEST_F(MainFormTest, LaysOutEveryControl) {
   EXPECT_EQ(client.right, 410);
   EXPECT_EQ(client.bottom, 452);
 
-  const int fieldTops[kResultFieldCount] = {23, 45, 67, 89, 111, 167, 189, 211, 233, 286, 308, 330};
-  for (int i = 0; i < kResultFieldCount; ++i) {
-    SCOPED_TRACE(i);
-    const HWND field = form.Field(static_cast<ResultField>(i));
-    EXPECT_EQ(bounds(field), (std::vector<long>{77, fieldTops[i], i >= 9 ? 314 : 315, 20}));
+  const auto expected = [](const Bounds& at) {
+    return std::vector<long>{at.left, at.top, at.width, at.height};
+  };
+  for (const ResultFieldInfo& info : kResultFields) {
+    SCOPED_TRACE(info.label);
+    const HWND field = form.Field(info.field);
+    EXPECT_EQ(bounds(field), expected(FieldBounds(info.field)));
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(field, GWL_STYLE));
     EXPECT_TRUE(style & ES_READONLY);
     EXPECT_FALSE(style & WS_TABSTOP);
@@ -180,15 +182,14 @@ TEST_F(MainFormTest, LaysOutEveryControl) {
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, "Courier New");
   }
-  const int left[kBarButtonCount] = {8, 74, 141, 207, 274, 340};
   for (int i = 0; i < kBarButtonCount; ++i) {
     EXPECT_EQ(bounds(form.Button(static_cast<BarButton>(i)).handle()),
-              (std::vector<long>{left[i], 379, 62, 21}));
+              expected({kButtons[i].left, kButtonTop, kButtonWidth, kButtonHeight}));
   }
-  EXPECT_EQ(bounds(form.ProgressBar().handle()), (std::vector<long>{7, 362, 396, 13}));
-  EXPECT_EQ(bounds(form.DatabaseLabel().handle()), (std::vector<long>{8, 413, 393, 13}));
-  EXPECT_EQ(bounds(form.StatusBar().handle()), (std::vector<long>{0, 433, 410, 19}));
-  EXPECT_EQ(bounds(form.HiddenKey()), (std::vector<long>{271, 468, 75, 25}));
+  EXPECT_EQ(bounds(form.ProgressBar().handle()), expected(kProgressBarBounds));
+  EXPECT_EQ(bounds(form.DatabaseLabel().handle()), expected(kDatabaseLabelBounds));
+  EXPECT_EQ(bounds(form.StatusBar().handle()), expected(kStatusBarBounds));
+  EXPECT_EQ(bounds(form.HiddenKey()), expected(kHiddenKeyBounds));
 
   EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Button(kRunButton).handle()), "Execute current file");
   EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Button(kOnTopButton).handle()), "Always on top");
@@ -204,7 +205,7 @@ TEST_F(MainFormTest, MissingCompilerDatabaseEndsTheProgram) {
   EXPECT_EQ(boxes_.boxes()[0].caption, "Vantric");
   // The rest of creation is skipped, compression.vnt is never read, and the
   // window is still shown.
-  EXPECT_EQ(form.CompressionDb().count, 0);
+  EXPECT_EQ(form.Analysis().Facts(DatabaseKind::kCompression).count, 0);
   EXPECT_EQ(form.DatabaseLabel().Text(), "");
   EXPECT_EQ(form.StatusBar().SimpleText(), "");
   EXPECT_EQ(Caption(), "Vantric");
@@ -218,7 +219,7 @@ TEST_F(MainFormTest, MissingDatabasePostsQuitCode18) {
   // The quit request waits in the queue, so the loop ends as soon as it runs.
   EXPECT_EQ(App().ProcessMessages(), std::optional<int>(kMissingDatabaseQuitCode));
   EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"File not found : compression.vnt"});
-  EXPECT_EQ(form_->CompilerDb().count, 4);
+  EXPECT_EQ(form_->Analysis().Facts(DatabaseKind::kCompiler).count, 4);
   EXPECT_EQ(AllFields(*form_), kEmptyFields) << "the command-line file is not analysed";
 }
 
@@ -825,10 +826,13 @@ TEST_F(MainFormTest, DatabaseReadBrokenOffMidwayKeepsWhatWasRead) {
 
   ASSERT_EQ(boxes_.boxes().size(), 1u);
   EXPECT_EQ(boxes_.boxes()[0].text, "I/O error 33.");  // a locked region
-  EXPECT_EQ(form.CompilerDb().count, 600);
-  EXPECT_EQ(form.CompilerDb().records[255].fields[0].str(), "pattern-255");
-  EXPECT_EQ(form.CompilerDb().records[599].fields[0].str(), "");
+  EXPECT_EQ(form.Analysis().Facts(DatabaseKind::kCompiler).count, 600);
   EXPECT_EQ(form.StatusBar().SimpleText(), "") << "the rest of start-up is skipped";
+  // The records read before the break still match; those after it are empty.
+  const AnalysisResult read = form.Analysis().AnalyzeFile(dir_.Write("255.bin", "..pattern-255.."));
+  EXPECT_EQ(read.info.language, "L");
+  const AnalysisResult unread = form.Analysis().AnalyzeFile(dir_.Write("599.bin", "..pattern-599.."));
+  EXPECT_EQ(unread.info.language, "-");
 }
 
 TEST(ExceptionDisplay, AddsAFinalPeriodAfterCharactersThatSortAfterIt) {

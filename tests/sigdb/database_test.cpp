@@ -158,11 +158,6 @@ TEST(IoErrorText, NamesTheKnownCodes) {
   EXPECT_EQ(IoErrorText(32), "I/O error 32");
 }
 
-TEST(MissingDatabase, MessageAndQuitCode) {
-  EXPECT_EQ(MissingDatabaseMessage("vantric.vnt"), "File not found : vantric.vnt");
-  EXPECT_EQ(kMissingDatabaseQuitCode, 18);
-}
-
 TEST(FileExistence, OnlyExistingNonDirectoryPathsCount) {
   TempDir dir;
   std::string file = dir.Write("a.vnt", "x");

@@ -1,11 +1,13 @@
-#include "sigdb/matcher.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 
+#include "platform/io_error.h"
+#include "sigdb/file_scan.h"
 #include "sigdb/reference_matcher.h"
-#include "sigdb/signature_index.h"
+#include "sigdb/signature_database.h"
 
 namespace vantric {
 namespace {
@@ -31,12 +33,37 @@ TLangDefinitionArray Database(const std::vector<Signature>& signatures, Database
   return database;
 }
 
-// Both matchers must agree; returns the winner.
-std::size_t Winner(const std::vector<Signature>& signatures, DatabaseKind kind, const Bytes& buffer) {
+// The file scan reads `file` through this, in pieces of random size, and
+// must never ask for more than `size` bytes in all.
+ReadBytes ReaderOf(const Bytes& file, std::uint64_t size, std::mt19937& random) {
+  auto offset = std::make_shared<std::size_t>(0);
+  return [&file, size, &random, offset](std::uint8_t* into, std::size_t count) {
+    EXPECT_LE(*offset + count, size) << "read past the size";
+    count = std::min({count, file.size() - std::min(*offset, file.size()), std::size_t{1} + random() % 300});
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(*offset), count, into);
+    *offset += count;
+    return count;
+  };
+}
+
+// The plain scan, the index on the whole file and the scan a window at a
+// time (of `window` bytes) must agree; returns the winner.
+std::size_t Winner(const std::vector<Signature>& signatures, DatabaseKind kind, const Bytes& buffer,
+                   std::size_t window = 1) {
   TLangDefinitionArray database = Database(signatures, kind);
-  std::size_t reference = ReferenceFirstMatch(database, kind, buffer);
-  std::size_t fast = SignatureIndex(database, kind).FirstMatch(buffer);
-  EXPECT_EQ(fast, reference);
+  const std::size_t reference = ReferenceFirstMatch(database, kind, buffer);
+  const SignatureDatabase matcher(database, static_cast<int>(database.size()), kind);
+  EXPECT_EQ(SignatureIndex(database, kind).FirstMatch(buffer), reference) << "whole file";
+
+  static std::mt19937 random(7);
+  const SignatureDatabase none({}, 0, kind == DatabaseKind::kCompiler ? DatabaseKind::kCompression : kind);
+  const bool compression = kind == DatabaseKind::kCompression;
+  const ScanWinners streamed =
+      ScanFile(ReaderOf(buffer, buffer.size(), random), buffer.size(), compression ? matcher : none,
+               compression ? none : matcher, {}, window);
+  const TLangDefinition* winner = compression ? streamed.compression : streamed.compiler;
+  EXPECT_EQ(winner ? winner - matcher.Records().data() : 0, static_cast<std::ptrdiff_t>(reference))
+      << "window " << window;
   return reference;
 }
 
@@ -93,44 +120,14 @@ TEST(Matcher, EdgeCases) {
   EXPECT_EQ(Winner({{std::string(80, 'A')}}, kCompiler, Bytes(10, 'A')), 0u);
 }
 
-TEST(Matcher, PassesFillStringsOnlyOnAMatch) {
-  auto database = Database({{"ABC", "$2"}}, DatabaseKind::kCompression);
-  database[1].fields[3].assign("Maker");
-  database[1].fields[4].assign("http://maker");
-  SignatureIndex index(database, DatabaseKind::kCompression);
-  std::string program = "-", company = "-", url = "-";
-  EXPECT_FALSE(ScanCompression(database, index, ToBytes("..........xABC"), program, company, url));
-  EXPECT_EQ(program + company + url, "---");
-  EXPECT_TRUE(ScanCompression(database, index, ToBytes("xABC......"), program, company, url));
-  EXPECT_EQ(program, "name 1");
-  EXPECT_EQ(company, "Maker");
-  EXPECT_EQ(url, "http://maker");
-
-  auto compilers = Database({{"MZ"}}, DatabaseKind::kCompiler);
-  compilers[1].fields[kLanguageField].assign("C");
-  std::string language = "-", compiler = "-", maker = "-", link = "-";
-  std::uint64_t lastDone = 0, lastTotal = 1;
-  auto progress = [&](std::uint64_t done, std::uint64_t total) { lastDone = done, lastTotal = total; };
-  EXPECT_TRUE(ScanCompiler(compilers, SignatureIndex(compilers, DatabaseKind::kCompiler), ToBytes("..MZ......"),
-                           progress, language, compiler, maker, link));
-  EXPECT_EQ(language, "C");
-  EXPECT_EQ(lastDone, lastTotal);  // the bar always ends full
-}
-
-TEST(Matcher, ProgressBarPositionSpansTheRange) {
-  EXPECT_EQ(ProgressBarPosition(0, 100, 50), 1);
-  EXPECT_EQ(ProgressBarPosition(50, 100, 51), 26);
-  EXPECT_EQ(ProgressBarPosition(100, 100, 50), 50);
-  EXPECT_EQ(ProgressBarPosition(200, 100, 50), 50);
-  EXPECT_EQ(ProgressBarPosition(0, 0, 50), 1);
-  EXPECT_EQ(ProgressBarPosition(5, 10, 0), 1);
-}
-
 // Random files full of zero runs and few byte values, so that patterns
 // taken from them, mutated or not, match often and at all kinds of places.
 class Differential : public ::testing::Test {
  protected:
   std::mt19937 random_{20261208};
+  std::size_t window_ = 1;  // of the scan a window at a time, new each round
+
+  void NewWindow() { window_ = Uniform(1, 120); }
 
   std::size_t Uniform(std::size_t low, std::size_t high) {
     return std::uniform_int_distribution<std::size_t>(low, high)(random_);
@@ -189,6 +186,7 @@ class Differential : public ::testing::Test {
       }
       case 6: return Uniform(0, 1) ? "garbage" : "";
       case 7: return "$FFFFFFF0";
+      case 8: return std::to_string(window_ * Uniform(1, 4) + Uniform(0, 2) - 1);  // at a window's edge
       default: return std::to_string(Uniform(0, size + 2));
     }
   }
@@ -198,6 +196,7 @@ TEST_F(Differential, IndexAgreesWithThePlainScan) {
   std::size_t matched = 0;
   for (int round = 0; round < 4000; ++round) {
     const DatabaseKind kind = round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler;
+    NewWindow();
     Bytes buffer = RandomBuffer();
     std::vector<Signature> signatures(Uniform(0, 40));
     for (std::size_t i = 0; i < signatures.size(); ++i) {
@@ -207,7 +206,7 @@ TEST_F(Differential, IndexAgreesWithThePlainScan) {
     // Another file of similar make, so that some rounds find nothing.
     if (round % 5 == 0) buffer = RandomBuffer();
     SCOPED_TRACE("round " + std::to_string(round));
-    matched += Winner(signatures, kind, buffer) != 0;
+    matched += Winner(signatures, kind, buffer, window_) != 0;
     if (HasFailure()) break;
   }
   // The generator must really exercise both outcomes.
@@ -219,8 +218,10 @@ TEST_F(Differential, IndexAgreesWithThePlainScan) {
 // the case where a naive filter drowns.
 TEST_F(Differential, SharedPrefixesAndZeroRuns) {
   for (int round = 0; round < 200; ++round) {
+    NewWindow();
     Bytes buffer(4096, 0);
-    for (std::size_t i = 0; i < buffer.size(); i += Uniform(20, 300)) buffer[i] = static_cast<std::uint8_t>(Uniform(1, 255));
+    for (std::size_t i = 0; i < buffer.size(); i += Uniform(20, 300))
+      buffer[i] = static_cast<std::uint8_t>(Uniform(1, 255));
     std::vector<Signature> signatures;
     for (int i = 0; i < 300; ++i) {
       std::string pattern(Uniform(0, 8), '\0');
@@ -228,7 +229,7 @@ TEST_F(Differential, SharedPrefixesAndZeroRuns) {
       signatures.push_back({pattern, RandomLimit(buffer.size())});
     }
     SCOPED_TRACE("round " + std::to_string(round));
-    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer);
+    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer, window_);
     if (HasFailure()) break;
   }
 }
@@ -240,6 +241,7 @@ TEST_F(Differential, CrowdsSharingOneWindow) {
   const std::string window = "\x11\x12\x13\x14";
   const char tails[] = "\x00\xFF\x01";
   for (int round = 0; round < 60; ++round) {
+    NewWindow();
     std::vector<Signature> signatures;
     for (int i = 0; i < 400; ++i) {
       std::string pattern = Uniform(0, 3) == 0 ? std::string(Uniform(1, 3), 'A') + window : window;
@@ -254,9 +256,26 @@ TEST_F(Differential, CrowdsSharingOneWindow) {
     }
     if (round % 4 == 0) buffer.resize(Uniform(0, 64));
     SCOPED_TRACE("round " + std::to_string(round));
-    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer);
+    Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer, window_);
     if (HasFailure()) break;
   }
+}
+
+// The file changes size between the sizing and the reading: a file cut short
+// is an I/O error, never an answer from part of it; bytes a file grew by are
+// never read, so the answer is that of the file as it was sized.
+TEST(FileScan, AFileThatChangesWhileItIsRead) {
+  const TLangDefinitionArray database = Database({{"END"}}, DatabaseKind::kCompiler);
+  const SignatureDatabase compilers(database, 2, DatabaseKind::kCompiler);
+  const SignatureDatabase none({}, 0, DatabaseKind::kCompression);
+  Bytes file(3000, '.');
+  std::copy_n("END", 3, file.begin() + 2000);
+  std::mt19937 random(1);
+  EXPECT_THROW(
+      ScanFile(ReaderOf(Bytes(file.begin(), file.begin() + 1500), 3000, random), 3000, none, compilers),
+      IoError);
+  EXPECT_EQ(ScanFile(ReaderOf(file, 1000, random), 1000, none, compilers, {}, 64).compiler, nullptr);
+  EXPECT_NE(ScanFile(ReaderOf(file, 3000, random), 3000, none, compilers, {}, 64).compiler, nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "analysis/analyzer.h"
+
+#include <utility>
+
+#include "platform/io_error.h"
+#include "sigdb/database.h"
+#include "sigdb/signature_database.h"
+#include "verinfo/version_info.h"
+
+namespace vantric {
+
+struct Analyzer::Held {
+  SignatureDatabase database;
+  DatabaseFacts facts;
+};
+
+Analyzer::Analyzer() : compilers_(std::make_unique<Held>()), compressions_(std::make_unique<Held>()) {
+  compressions_->database = SignatureDatabase({}, 0, DatabaseKind::kCompression);
+}
+
+Analyzer::~Analyzer() = default;
+
+const char* Analyzer::FileName(DatabaseKind kind) {
+  return kind == DatabaseKind::kCompiler ? kCompilerDatabaseName : kCompressionDatabaseName;
+}
+
+std::optional<std::string> Analyzer::LocateForWindow(DatabaseKind kind) {
+  return LocateDatabase(FileName(kind));
+}
+
+std::optional<std::string> Analyzer::LocateShipped(DatabaseKind kind, const std::string& installedFolder) {
+  return LocateShippedDatabase(FileName(kind), installedFolder);
+}
+
+std::string Analyzer::ShippedVersion(DatabaseKind kind, const std::string& installedFolder) {
+  return ShippedDatabaseVersion(FileName(kind), installedFolder);
+}
+
+Analyzer::Held& Analyzer::Slot(DatabaseKind kind) {
+  return kind == DatabaseKind::kCompiler ? *compilers_ : *compressions_;
+}
+
+const Analyzer::Held& Analyzer::Slot(DatabaseKind kind) const {
+  return kind == DatabaseKind::kCompiler ? *compilers_ : *compressions_;
+}
+
+void Analyzer::Hold(DatabaseKind kind, const std::string& path, SignatureDatabase database) {
+  Held& held = Slot(kind);
+  held.database = std::move(database);
+  const SignatureDatabase& loaded = held.database;
+  held.facts = {path,
+                loaded.Count(),
+                loaded.PatternCount(),
+                loaded.HeaderVersion(),
+                loaded.HeaderDate(),
+                loaded.StrayBytes(),
+                loaded.HasSignatures()};
+}
+
+void Analyzer::Load(DatabaseKind kind, const std::string& path) {
+  Hold(kind, path, SignatureDatabase::Load(path, kind));
+}
+
+void Analyzer::LoadKeepingWhatWasRead(DatabaseKind kind, const std::string& path) {
+  TLangDefinitionArray records;
+  int count = 0;
+  try {
+    LoadDatabase(path, records, count);
+  } catch (const IoError&) {
+    if (!records.empty()) Hold(kind, path, SignatureDatabase(std::move(records), count, kind));
+    throw;
+  }
+  Hold(kind, path, SignatureDatabase(std::move(records), count, kind));
+}
+
+const DatabaseFacts& Analyzer::Facts(DatabaseKind kind) const { return Slot(kind).facts; }
+
+AnalysisResult Analyzer::AnalyzeFile(const std::string& path, const AnalysisObserver& observer) const {
+  return vantric::AnalyzeFile(path, compilers_->database, compressions_->database, observer);
+}
+
+std::string ProgramFileVersion() {
+  const std::unique_ptr<TVersionInfo> version = ProgramVersionInfo();
+  return version ? version->FileVersion() : std::string();
+}
+
+}  // namespace vantric
