@@ -44,21 +44,16 @@ const Analyzer::Held& Analyzer::Slot(DatabaseKind kind) const {
   return kind == DatabaseKind::kCompiler ? *compilers_ : *compressions_;
 }
 
-void Analyzer::Hold(DatabaseKind kind, const std::string& path, SignatureDatabase database) {
+void Analyzer::Hold(DatabaseKind kind, SignatureDatabase database) {
   Held& held = Slot(kind);
   held.database = std::move(database);
   const SignatureDatabase& loaded = held.database;
-  held.facts = {path,
-                loaded.Count(),
-                loaded.PatternCount(),
-                loaded.HeaderVersion(),
-                loaded.HeaderDate(),
-                loaded.StrayBytes(),
-                loaded.HasSignatures()};
+  held.facts = {loaded.Count(),      loaded.PatternCount(), loaded.HeaderVersion(),
+                loaded.HeaderDate(), loaded.StrayBytes(),   loaded.HasSignatures()};
 }
 
 void Analyzer::Load(DatabaseKind kind, const std::string& path) {
-  Hold(kind, path, SignatureDatabase::Load(path, kind));
+  Hold(kind, SignatureDatabase::Load(path, kind));
 }
 
 void Analyzer::LoadKeepingWhatWasRead(DatabaseKind kind, const std::string& path) {
@@ -67,10 +62,10 @@ void Analyzer::LoadKeepingWhatWasRead(DatabaseKind kind, const std::string& path
   try {
     LoadDatabase(path, records, count);
   } catch (const IoError&) {
-    if (!records.empty()) Hold(kind, path, SignatureDatabase(std::move(records), count, kind));
+    if (!records.empty()) Hold(kind, SignatureDatabase(std::move(records), count, kind));
     throw;
   }
-  Hold(kind, path, SignatureDatabase(std::move(records), count, kind));
+  Hold(kind, SignatureDatabase(std::move(records), count, kind));
 }
 
 const DatabaseFacts& Analyzer::Facts(DatabaseKind kind) const { return Slot(kind).facts; }

@@ -14,7 +14,6 @@ class SignatureDatabase;
 
 // What a front end shows or says about a loaded database.
 struct DatabaseFacts {
-  std::string path;
   int count = 0;         // records, the header included
   int patternCount = 0;  // signature records
   std::string version;   // header fields; empty without a header record
@@ -65,7 +64,7 @@ class Analyzer {
   struct Held;
   Held& Slot(DatabaseKind kind);
   const Held& Slot(DatabaseKind kind) const;
-  void Hold(DatabaseKind kind, const std::string& path, SignatureDatabase database);
+  void Hold(DatabaseKind kind, SignatureDatabase database);
 
   std::unique_ptr<Held> compilers_;
   std::unique_ptr<Held> compressions_;

@@ -22,7 +22,7 @@ bool ContainsPattern(std::string_view pattern, std::span<const std::uint8_t> buf
 }
 
 std::size_t ReferenceFirstMatch(const TLangDefinitionArray& database, DatabaseKind kind,
-                                std::span<const std::uint8_t> buffer, const std::function<void()>& step) {
+                                std::span<const std::uint8_t> buffer) {
   const auto size = static_cast<std::int64_t>(buffer.size());
   for (std::size_t r = 1; r < database.size(); ++r) {
     const TLangDefinition& record = database[r];
@@ -32,7 +32,6 @@ std::size_t ReferenceFirstMatch(const TLangDefinitionArray& database, DatabaseKi
       if (positions > size) continue;
     }
     if (ContainsPattern(record.fields[kPatternField].view(), buffer, positions)) return r;
-    if (kind == DatabaseKind::kCompiler && step) step();
   }
   return 0;
 }

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string_view>
 
@@ -20,8 +19,8 @@ bool ContainsPattern(std::string_view pattern, std::span<const std::uint8_t> buf
 
 // The record (1..N-1) that wins on `buffer`: the first in database order
 // whose pattern occurs (within its search limit, for compression records).
-// 0 when none does. `step` runs once per compiler record that doesn't match.
+// 0 when none does.
 std::size_t ReferenceFirstMatch(const TLangDefinitionArray& database, DatabaseKind kind,
-                                std::span<const std::uint8_t> buffer, const std::function<void()>& step = {});
+                                std::span<const std::uint8_t> buffer);
 
 }  // namespace vantric

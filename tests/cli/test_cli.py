@@ -9,6 +9,7 @@ the program's code, so a fault in the shared format code can't hide itself.
 import argparse
 import json
 import os
+import resource
 import shutil
 import stat
 import subprocess
@@ -40,9 +41,12 @@ def database(records) -> bytes:
     return bytes(out)
 
 
-def run(*args, cwd=None, stdout=subprocess.PIPE, prefix=()):
+def run(*args, cwd=None, stdout=subprocess.PIPE, prefix=(), address_space=None):
+    def limit():
+        resource.setrlimit(resource.RLIMIT_AS, (address_space, address_space))
+
     result = subprocess.run(list(prefix) + EMULATOR + [CLI] + list(args), stdout=stdout, stderr=subprocess.PIPE,
-                            cwd=cwd, timeout=120)
+                            cwd=cwd, timeout=120, preexec_fn=limit if address_space else None)
     return result.returncode, (result.stdout or b"").decode("utf-8"), result.stderr.decode("utf-8", "replace")
 
 
@@ -194,6 +198,23 @@ class CliTest(unittest.TestCase):
         serial = run("--json", *self.db_args, "-j", "1", *args)
         parallel = run("--json", *self.db_args, "-j", "2", *args)
         self.assertEqual(serial, parallel)
+
+    def test_a_file_of_gigabytes_is_analysed_in_little_memory(self):
+        # Sparse, so that 3 GiB of zeros cost no disk; the signature lies near the end.
+        size = 3 << 30
+        path = os.path.join(self.dir, "huge", "sparse.bin")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.truncate(size)
+            f.seek(size - 100)
+            f.write(b"SIG-A")
+        try:
+            # Wine itself needs more address space than this limit.
+            status, out, err = run("--json", *self.db_args, path, address_space=None if EMULATOR else 256 << 20)
+        finally:
+            os.remove(path)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(json.loads(out)["compiler"]["compiler"], "Compiler A")
 
     def test_databases(self):
         missing = os.path.join(self.dir, "db", "none.vnt")
