@@ -24,6 +24,10 @@ FileKind KindOfFile(const std::string& path);
 // "\\" and the ":" after a drive letter as well.
 std::string_view PathSeparators();
 
+// The full path of the running program's file; empty when the platform can't
+// tell.
+std::string RunningProgramPath();
+
 // The folder holding the running program, with a trailing separator; empty
 // when the platform can't tell.
 std::string ProgramDirectory();

@@ -54,12 +54,11 @@ FileKind KindOfFile(const std::string& path) {
 
 std::string_view PathSeparators() { return "/"; }
 
-std::string ProgramDirectory() {
+std::string RunningProgramPath() {
   char buffer[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return {};
-  std::string path(buffer, static_cast<std::size_t>(length));
-  return path.substr(0, path.rfind('/') + 1);
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return {};
+  return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) { return path.string(); }

@@ -56,12 +56,11 @@ FileKind KindOfFile(const std::string& path) {
 
 std::string_view PathSeparators() { return "\\/:"; }
 
-std::string ProgramDirectory() {
+std::string RunningProgramPath() {
   char buffer[MAX_PATH + 1];
   DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  std::string path(buffer, length);
-  return path.substr(0, path.find_last_of("\\/:") + 1);
+  return std::string(buffer, length);
 }
 
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) {

@@ -1,10 +1,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
+#include "platform/resource_languages.h"
 #include "verinfo/pe_resource.h"
-#include "verinfo/text.h"
 #include "verinfo/version_source.h"
 
 namespace vantric {

@@ -34,9 +34,8 @@ inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName);
 std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image);
 
-#ifdef _WIN32
-// The system's version library (version.dll).
+// The system's version library where there is one (version.dll on Windows);
+// elsewhere our own reader.
 std::unique_ptr<VersionSource> OpenSystemSource(const std::string& fileName);
-#endif
 
 }  // namespace vantric
