@@ -81,7 +81,7 @@ AnalysisResult AnalyzeFile(const std::string& path, const LoadedDatabase& compil
   const std::span<const std::uint8_t> bytes(contents);
   // From the bytes just read, so that the file is read once (the system's
   // version library, where it is used, reads the file itself).
-  ReadVersionStrings(TVersionInfo(path, bytes), info);
+  ReadVersionStrings(TVersionInfo(path), info);
   if (observer.status) observer.status("Scanning patterns...");
   ScanCompression(compressions.records, compressions.index, bytes, info.program, info.programCompany,
                   info.programUrl);

@@ -19,20 +19,10 @@ std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, VersionRe
   return OpenPortableSource(fileName);
 }
 
-std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, std::span<const std::uint8_t> image,
-                                          VersionReader reader) {
-  if (reader == VersionReader::kSystem) return OpenSystemSource(fileName);
-  return PortableSourceFromImage(image);
-}
-
 }  // namespace
 
 TVersionInfo::TVersionInfo(const std::string& fileName, VersionReader reader)
     : fileName_(fileName), source_(OpenSource(fileName_, reader)) {}
-
-TVersionInfo::TVersionInfo(const std::string& fileName, std::span<const std::uint8_t> image,
-                           VersionReader reader)
-    : fileName_(fileName), source_(OpenSource(fileName_, image, reader)) {}
 
 TVersionInfo::~TVersionInfo() = default;
 
