@@ -24,6 +24,10 @@ FileKind KindOfFile(const std::string& path);
 // "\\" and the ":" after a drive letter as well.
 std::string_view PathSeparators();
 
+// The full path of the running program's file; empty when the platform can't
+// tell.
+std::string RunningProgramPath();
+
 // The folder holding the running program, with a trailing separator; empty
 // when the platform can't tell.
 std::string ProgramDirectory();
@@ -46,6 +50,10 @@ class ReadOnlyFile {
   std::uint64_t Size() const;
   // Reads up to `count` bytes; returns fewer only at the end of the file.
   std::size_t Read(void* buffer, std::size_t count);
+  // Reads up to `count` bytes from `offset`, whatever Read has consumed, and
+  // leaves the position Read goes on from where it was. Returns fewer only at
+  // the end of the file (none from an offset past it).
+  std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
   // Closes now, reporting a failure; the destructor closes silently otherwise.
   void Close();
 

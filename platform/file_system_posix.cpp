@@ -2,8 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <limits>
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
@@ -34,6 +37,11 @@ namespace {
 
 [[noreturn]] void ThrowLastError() { throw IoError(IoErrorCodeFromErrno(errno)); }
 
+static_assert(sizeof(off_t) >= sizeof(std::int64_t), "file offsets must be 64-bit in every build");
+constexpr std::uint64_t kLargestOffset = std::numeric_limits<off_t>::max();
+// One pread never asks for more than this; the loop goes on from there.
+constexpr std::size_t kLargestChunk = std::size_t{1} << 30;
+
 }  // namespace
 
 struct ReadOnlyFile::Handle {
@@ -54,12 +62,11 @@ FileKind KindOfFile(const std::string& path) {
 
 std::string_view PathSeparators() { return "/"; }
 
-std::string ProgramDirectory() {
+std::string RunningProgramPath() {
   char buffer[PATH_MAX];
-  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return {};
-  std::string path(buffer, static_cast<std::size_t>(length));
-  return path.substr(0, path.rfind('/') + 1);
+  ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return {};
+  return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) { return path.string(); }
@@ -92,6 +99,24 @@ std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
     ssize_t got = ::read(handle_->fd, out + done, count - done);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ThrowLastError();
+    }
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    // No file reaches past the largest offset: what lies beyond is past its end.
+    if (offset > kLargestOffset || done > kLargestOffset - offset) break;
+    const auto at = static_cast<off_t>(offset + done);
+    ssize_t got = ::pread(handle_->fd, out + done, std::min(count - done, kLargestChunk), at);
     if (got < 0) {
       if (errno == EINTR) continue;
       ThrowLastError();

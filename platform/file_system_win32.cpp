@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -14,10 +16,26 @@ namespace {
 // "\\?\" starts a literal long path; its "?" is no wildcard.
 constexpr std::string_view kLongPathPrefix = "\\\\?\\";
 
+// File offsets are signed 64-bit numbers.
+constexpr std::uint64_t kLargestOffset = std::numeric_limits<LONGLONG>::max();
+
 bool IsLongPath(const std::string& path) { return path.starts_with(kLongPathPrefix); }
 
 bool HasWildcard(const std::string& path) {
   return path.find_first_of("*?", IsLongPath(path) ? kLongPathPrefix.size() : 0) != std::string::npos;
+}
+
+// One ReadFile at `offset`, which goes with the call rather than with the
+// handle; 0 at the end of the file.
+DWORD ReadChunkAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) {
+  OVERLAPPED position{};
+  position.Offset = static_cast<DWORD>(offset);
+  position.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (ReadFile(file, buffer, count, &got, &position)) return got;
+  // Given an offset, ReadFile reports the end of the file as an error.
+  if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+  ThrowLastError();
 }
 
 DWORD FileAttributes(const std::string& path) {
@@ -30,6 +48,9 @@ DWORD FileAttributes(const std::string& path) {
 
 struct ReadOnlyFile::Handle {
   HANDLE file = INVALID_HANDLE_VALUE;
+  // Where Read goes on from. Kept here rather than in the handle's own file
+  // pointer, which a read at an offset moves too.
+  std::uint64_t position = 0;
 };
 
 bool FileExists(const std::string& path) {
@@ -56,12 +77,11 @@ FileKind KindOfFile(const std::string& path) {
 
 std::string_view PathSeparators() { return "\\/:"; }
 
-std::string ProgramDirectory() {
+std::string RunningProgramPath() {
   char buffer[MAX_PATH + 1];
   DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  std::string path(buffer, length);
-  return path.substr(0, path.find_last_of("\\/:") + 1);
+  return std::string(buffer, length);
 }
 
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) {
@@ -102,12 +122,19 @@ std::uint64_t ReadOnlyFile::Size() const {
 }
 
 std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
+  const std::size_t done = ReadAt(handle_->position, buffer, count);
+  handle_->position += done;
+  return done;
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-    DWORD got = 0;
-    if (!ReadFile(handle_->file, out + done, chunk, &got, nullptr)) ThrowLastError();
+    // No file reaches past the largest offset: what lies beyond is past its end.
+    if (offset > kLargestOffset || done > kLargestOffset - offset) break;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    const DWORD got = ReadChunkAt(handle_->file, offset + done, out + done, chunk);
     if (got == 0) break;
     done += got;
   }

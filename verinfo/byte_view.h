@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+#include "verinfo/little_endian.h"
+
 namespace vantric {
 
 // A read-only window on bytes from an untrusted file. Every access by the
@@ -37,17 +39,13 @@ class ByteView {
   std::optional<std::uint16_t> U16(std::uint64_t offset) const {
     std::uint8_t raw[2];
     if (!Read(offset, raw)) return std::nullopt;
-    return static_cast<std::uint16_t>(raw[0] | raw[1] << 8);
+    return LittleEndian16(raw);
   }
   std::optional<std::uint32_t> U32(std::uint64_t offset) const {
     std::uint8_t raw[4];
     if (!Read(offset, raw)) return std::nullopt;
-    return static_cast<std::uint32_t>(raw[0]) | static_cast<std::uint32_t>(raw[1]) << 8 |
-           static_cast<std::uint32_t>(raw[2]) << 16 | static_cast<std::uint32_t>(raw[3]) << 24;
+    return LittleEndian32(raw);
   }
-
-  // The whole window, for copying it out once it has been checked.
-  std::span<const std::uint8_t> Bytes() const { return bytes_; }
 
  private:
   // The one place that touches the bytes.

@@ -29,14 +29,13 @@ struct Section {
 };
 
 struct Headers {
-  std::uint64_t tableEnd = 0;  // end of the section table in the file
   std::uint32_t resourceRva = 0;
   std::vector<Section> sections;
 };
 
 // Reads the headers that locate the resource directory; empty when `file`
-// isn't (the start of) a PE image or its headers don't fit.
-std::optional<Headers> ReadHeaders(ByteView file, bool needSections) {
+// isn't a PE image or its headers don't fit in it.
+std::optional<Headers> ReadHeaders(SourceView file) {
   if (file.U16(0) != kDosMagic) return std::nullopt;
   auto peOffset = file.U32(0x3C);
   if (!peOffset || file.U32(*peOffset) != kPeSignature) return std::nullopt;
@@ -54,7 +53,6 @@ std::optional<Headers> ReadHeaders(ByteView file, bool needSections) {
   Headers headers;
   const std::uint64_t sectionTable = optionalHeader + *optionalSize;
   const std::uint32_t sections = std::min<std::uint32_t>(*sectionCount, kMaxSections);
-  headers.tableEnd = sectionTable + sections * kSectionHeaderSize;
   if (*directoryCount > kResourceDirectoryIndex) {
     const std::uint64_t entry = optionalHeader + (plus ? 112 : 96) + kResourceDirectoryIndex * 8;
     // The directory must lie inside the optional header it belongs to.
@@ -64,7 +62,6 @@ std::optional<Headers> ReadHeaders(ByteView file, bool needSections) {
       headers.resourceRva = *rva;
     }
   }
-  if (!needSections) return headers;
   for (std::uint32_t i = 0; i < sections; ++i) {
     const std::uint64_t at = sectionTable + i * kSectionHeaderSize;
     auto virtualSize = file.U32(at + 8);
@@ -80,8 +77,8 @@ std::optional<Headers> ReadHeaders(ByteView file, bool needSections) {
 // The file bytes behind [rva, rva + size): they must lie in one section, inside
 // the part of it that the file holds. `size` 0 asks for everything from `rva`
 // to the end of that part.
-std::optional<ByteView> MapRva(ByteView file, const std::vector<Section>& sections, std::uint32_t rva,
-                               std::uint32_t size, bool toSectionEnd) {
+std::optional<SourceView> MapRva(SourceView file, const std::vector<Section>& sections, std::uint32_t rva,
+                                 std::uint32_t size, bool toSectionEnd) {
   for (const Section& section : sections) {
     // A zero virtual size means the raw size stands for both.
     const std::uint64_t span = section.virtualSize != 0 ? section.virtualSize : section.rawSize;
@@ -100,7 +97,7 @@ std::optional<ByteView> MapRva(ByteView file, const std::vector<Section>& sectio
 // are relative to that start.
 class ResourceTree {
  public:
-  explicit ResourceTree(ByteView tree) : tree_(tree) {}
+  explicit ResourceTree(SourceView tree) : tree_(tree) {}
 
   // The subdirectory or data entry of `directory` with numeric id `id`.
   std::optional<std::uint32_t> FindId(std::uint32_t directory, std::uint16_t id, bool wantDirectory) {
@@ -138,7 +135,7 @@ class ResourceTree {
     return true;
   }
 
-  ByteView View() const { return tree_; }
+  SourceView View() const { return tree_; }
 
  private:
   struct Counts {
@@ -163,34 +160,14 @@ class ResourceTree {
     return target & ~kSubdirectoryBit;
   }
 
-  ByteView tree_;
+  SourceView tree_;
   std::vector<std::uint32_t> visited_;
 };
 
 }  // namespace
 
-std::uint64_t PeExtent(ByteView prefix) {
-  if (prefix.Size() < 0x40) return 0x40;
-  auto headers = ReadHeaders(prefix, false);
-  if (!headers) {
-    // Either no PE at all, or headers that run past the prefix: then ask for
-    // them (the PE header and the section table) and let the caller retry.
-    auto peOffset = prefix.U32(0x3C);
-    if (prefix.U16(0) != kDosMagic || !peOffset) return prefix.Size();
-    return std::max(prefix.Size(), std::uint64_t{*peOffset} + 4 + 20 + 0xF0);
-  }
-  if (headers->tableEnd > prefix.Size()) return headers->tableEnd;
-  auto full = ReadHeaders(prefix, true);
-  if (!full) return prefix.Size();
-  std::uint64_t extent = headers->tableEnd;
-  for (const Section& section : full->sections) {
-    extent = std::max(extent, std::uint64_t{section.rawOffset} + section.rawSize);
-  }
-  return extent;
-}
-
-std::optional<ByteView> FindVersionResource(ByteView file, std::span<const std::uint16_t> languages) {
-  auto headers = ReadHeaders(file, true);
+std::optional<SourceView> FindVersionResource(SourceView file, std::span<const std::uint16_t> languages) {
+  auto headers = ReadHeaders(file);
   if (!headers || headers->resourceRva == 0) return std::nullopt;
   // The directory tree runs from its start to the end of its section; the
   // size in the data directory is often wrong and the loader ignores it too.

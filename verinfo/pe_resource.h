@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "verinfo/byte_view.h"
+#include "verinfo/byte_source.h"
 
 namespace vantric {
 
@@ -12,17 +12,12 @@ namespace vantric {
 inline constexpr std::uint32_t kMaxSections = 96;
 inline constexpr std::uint32_t kMaxDirectoryEntries = 4096;
 
-// How many leading bytes of the file the resource lookup may need, judged from
-// the headers in `prefix` (a leading part of the file). When the answer is
-// larger than `prefix`, read that much and ask again: the headers themselves may
-// lie further on. Never less than prefix.Size() once the headers are complete;
-// the caller caps it by the file's real size.
-std::uint64_t PeExtent(ByteView prefix);
-
 // The version resource of a PE32 or PE32+ file: type RT_VERSION, name 1, in
 // the first of `languages` present, else the first language listed in the
 // file. Empty when the file is no PE image, has no such resource, or any
-// structure on the way is out of bounds or loops.
-std::optional<ByteView> FindVersionResource(ByteView file, std::span<const std::uint16_t> languages);
+// structure on the way is out of bounds or loops. Reads the headers, the
+// directories on the way and the data entry, nothing else: the resource itself
+// is left for the caller to read as far as it needs.
+std::optional<SourceView> FindVersionResource(SourceView file, std::span<const std::uint16_t> languages);
 
 }  // namespace vantric

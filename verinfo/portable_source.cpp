@@ -1,10 +1,11 @@
-#include <algorithm>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/code_page.h"
 #include "platform/io_error.h"
+#include "platform/resource_languages.h"
+#include "verinfo/file_source.h"
+#include "verinfo/memory_source.h"
 #include "verinfo/pe_resource.h"
-#include "verinfo/text.h"
 #include "verinfo/version_source.h"
 
 namespace vantric {
@@ -50,45 +51,33 @@ class PortableSource : public VersionSource {
   std::vector<std::uint8_t> block_;
 };
 
-// Reads the leading part of the file that the resource lookup can reach:
-// headers first, then up to the end of the last section, never past the
-// file's real size nor kMaxImageBytes. Sizes from the headers only ever decide
-// how far to read, not what to allocate beyond what the file holds.
-std::vector<std::uint8_t> ReadImage(const std::string& fileName) {
-  ReadOnlyFile file(fileName);
-  const std::uint64_t limit = std::min(file.Size(), kMaxImageBytes);
-  std::vector<std::uint8_t> bytes;
-  std::uint64_t want = std::min<std::uint64_t>(4096, limit);
-  // Each round can only learn of headers further on; four rounds cover
-  // DOS header, PE header, section table and sections.
-  for (int round = 0; round < 4 && want > bytes.size(); ++round) {
-    const std::size_t have = bytes.size();
-    bytes.resize(static_cast<std::size_t>(want));
-    bytes.resize(have + file.Read(bytes.data() + have, bytes.size() - have));
-    want = std::min(PeExtent(ByteView(bytes)), limit);
-  }
-  return bytes;
+// A root's length is 16 bits, and no query reads past the end it gives (a
+// child that would is broken, wherever it lies): this much of the resource
+// answers every query as the whole would.
+constexpr std::size_t kMaxBlockBytes = 0xFFFF;
+
+std::unique_ptr<VersionSource> PortableSourceFrom(ByteSource& file) {
+  const auto languages = PreferredResourceLanguages();
+  auto resource = FindVersionResource(SourceView(file), languages);
+  if (!resource) return std::make_unique<PortableSource>();
+  return std::make_unique<PortableSource>(resource->CopyFirst(kMaxBlockBytes));
 }
 
 }  // namespace
 
 std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image) {
-  auto languages = PreferredResourceLanguages();
-  auto block = FindVersionResource(ByteView(image), languages);
-  if (!block) return std::make_unique<PortableSource>();
-  auto bytes = block->Bytes();
-  return std::make_unique<PortableSource>(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  MemorySource bytes(image);
+  return PortableSourceFrom(bytes);
 }
 
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName) {
-  std::vector<std::uint8_t> image;
   try {
-    image = ReadImage(fileName);
+    FileSource file(fileName);
+    return PortableSourceFrom(file);
   } catch (const IoError&) {
     // Like the system's library: a file we can't read has no version.
     return std::make_unique<PortableSource>();
   }
-  return PortableSourceFromImage(image);
 }
 
 }  // namespace vantric

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "verinfo/text.h"
+#include "platform/code_page.h"
 #include "verinfo/version_source.h"
 
 namespace vantric {

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "verinfo/text.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
 #include "verinfo/version_source.h"
 
 namespace vantric {
@@ -14,33 +15,14 @@ namespace {
 constexpr std::size_t kMaxQueryPath = 255;
 
 std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, VersionReader reader) {
-#ifdef _WIN32
   if (reader == VersionReader::kSystem) return OpenSystemSource(fileName);
-#else
-  (void)reader;
-#endif
   return OpenPortableSource(fileName);
-}
-
-std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, std::span<const std::uint8_t> image,
-                                          VersionReader reader) {
-#ifdef _WIN32
-  if (reader == VersionReader::kSystem) return OpenSystemSource(fileName);
-#else
-  (void)fileName;
-  (void)reader;
-#endif
-  return PortableSourceFromImage(image);
 }
 
 }  // namespace
 
 TVersionInfo::TVersionInfo(const std::string& fileName, VersionReader reader)
     : fileName_(fileName), source_(OpenSource(fileName_, reader)) {}
-
-TVersionInfo::TVersionInfo(const std::string& fileName, std::span<const std::uint8_t> image,
-                           VersionReader reader)
-    : fileName_(fileName), source_(OpenSource(fileName_, image, reader)) {}
 
 TVersionInfo::~TVersionInfo() = default;
 

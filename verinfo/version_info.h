@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 
 namespace vantric {
@@ -19,11 +17,6 @@ enum class VersionReader { kSystem, kPortable };
 class TVersionInfo {
  public:
   explicit TVersionInfo(const std::string& fileName, VersionReader reader = VersionReader::kSystem);
-  // The same for a file whose bytes are already in memory: our own reader
-  // works on `image` rather than reading the file again; the system's library
-  // (where there is one and it is asked for) still reads the file itself.
-  TVersionInfo(const std::string& fileName, std::span<const std::uint8_t> image,
-               VersionReader reader = VersionReader::kSystem);
   ~TVersionInfo();
   TVersionInfo(const TVersionInfo&) = delete;
   TVersionInfo& operator=(const TVersionInfo&) = delete;

@@ -24,19 +24,15 @@ class VersionSource {
   virtual std::optional<FileVersionWords> FixedFileVersion() const = 0;
 };
 
-// Files larger than this are read only this far: the PE headers and sections
-// of any real program lie well inside it, and it bounds what a hostile file
-// can make us allocate.
-inline constexpr std::uint64_t kMaxImageBytes = std::uint64_t{256} << 20;
-
-// Our own reader, on a file or on a file's bytes. A file that can't be read is
-// simply not valid.
+// Our own reader, on a file or on a file's bytes already in memory. It reads a
+// file in small pieces where the headers lead it, whatever the file's size, and
+// keeps no more than one version block. A file that can't be read is simply not
+// valid.
 std::unique_ptr<VersionSource> OpenPortableSource(const std::string& fileName);
 std::unique_ptr<VersionSource> PortableSourceFromImage(std::span<const std::uint8_t> image);
 
-#ifdef _WIN32
-// The system's version library (version.dll).
+// The system's version library where there is one (version.dll on Windows);
+// elsewhere our own reader.
 std::unique_ptr<VersionSource> OpenSystemSource(const std::string& fileName);
-#endif
 
 }  // namespace vantric

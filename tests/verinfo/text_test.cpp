@@ -1,6 +1,6 @@
-#include "verinfo/text.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/utf_conversion.h"
 
 namespace vantric {
 namespace {

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#endif
+
 #include "tests/support/temp_dir.h"
 #include "tests/verinfo/pe_builder.h"
 
@@ -212,6 +220,52 @@ TEST(VersionInfoText, ComesBackAsUtf8) {
   EXPECT_EQ(TVersionInfo(file).CompanyName(), "M\xC3\xBCller \xF0\x9F\x98\x80 \xEF\xBF\xBD");
 }
 #endif
+
+// Unwritten parts of the file then take no disk. POSIX file systems do that by
+// themselves; NTFS is told so.
+void MakeSparse([[maybe_unused]] const std::string& file) {
+#ifdef _WIN32
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  DWORD ignored = 0;
+  DeviceIoControl(handle, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+  CloseHandle(handle);
+#endif
+}
+
+// A 6 GiB file whose resource section starts 16 bytes below 4 GiB: its
+// directory tree runs across the 4 GiB mark and its version block, longer than
+// a page, lies past it. Read where it lies, with 64-bit offsets in every build.
+TEST(VersionInfoLargeFile, ReadsAResourcePastFourGib) {
+  constexpr std::uint64_t kSectionOffset = 0xFFFFFFF0;
+  constexpr std::uint64_t kFileSize = std::uint64_t{6} << 30;
+  const std::u16string comments(5000, u'c');
+  PeLayout layout;
+  std::string pe = BuildPe(
+      {{kRtVersion, 1, 0x0409,
+        StandardBlock(u"040904E4", 0x04E40409, {Text(u"Comments", comments), Text(u"CompanyName", u"Far")})
+            .Serialize()}},
+      layout);
+  Put32(pe, layout.sectionHeader + 20, static_cast<std::uint32_t>(kSectionOffset));
+  ASSERT_GT(kSectionOffset + (layout.data[0] - layout.section), std::uint64_t{1} << 32);
+
+  TempDir dir;
+  const std::string file = dir.Write("far.dll", pe.substr(0, layout.section));
+  MakeSparse(file);
+  {
+    std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(kSectionOffset));
+    out.write(pe.data() + layout.section, static_cast<std::streamsize>(pe.size() - layout.section));
+    ASSERT_TRUE(out.flush());
+  }
+  std::filesystem::resize_file(file, kFileSize);
+
+  TVersionInfo info(file, VersionReader::kPortable);
+  EXPECT_TRUE(info.Valid());
+  EXPECT_EQ(info.CompanyName(), "Far");
+  EXPECT_EQ(info.Comments(), std::string(comments.size(), 'c'));
+  EXPECT_EQ(info.FileVersion(), "1.2.3.4");
+}
 
 TEST(ProgramVersionInfo, NamesTheRunningProgram) {
   auto info = ProgramVersionInfo();

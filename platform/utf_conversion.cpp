@@ -1,4 +1,4 @@
-#include "verinfo/text.h"
+#include "platform/utf_conversion.h"
 
 namespace vantric {
 namespace {
