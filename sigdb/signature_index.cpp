@@ -16,23 +16,11 @@ constexpr std::size_t kWindow = kWindowSize;
 // Patterns sharing a window and offset from this many on are searched as a
 // crowd; below it, checking each in record order is quicker.
 constexpr std::size_t kCrowdSize = 16;
-constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
-// A second, independent hash: a window that turns up all over a file (zeros,
-// padding) and shares its first hash with some signature would otherwise send
-// the scan into the buckets at nearly every byte.
-constexpr std::uint32_t kConfirmMultiplier = 0x85EBCA77u;
 
 std::uint32_t Load32(const void* bytes) {
   std::uint32_t value;
   std::memcpy(&value, bytes, sizeof value);
   return value;
-}
-
-void SetBit(std::vector<std::uint64_t>& bits, std::uint32_t index) {
-  bits[index >> 6] |= std::uint64_t{1} << (index & 63);
-}
-bool TestBit(const std::uint64_t* bits, std::uint32_t index) {
-  return (bits[index >> 6] >> (index & 63)) & 1;
 }
 
 // How often a byte turns up in executables, roughly: zeros by far the most,
@@ -103,7 +91,7 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   // fuzzer, which builds an index per input) costs more than scanning.
   const unsigned fewestBits = longCount < 64 ? 10 : 16;
   const unsigned hashBits = std::clamp<unsigned>(std::bit_width(longCount * 64), fewestBits, 20);
-  hashShift_ = 32 - hashBits;
+  candidates_ = CandidateFilter(hashBits);
 
   // How many long patterns share each window and offset: big crowds get
   // their own search.
@@ -143,10 +131,10 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
         if (members.size() > 1) continue;  // filed once, under its lowest record
         candidate.crowd = crowd->second;
       }
-      longKeyed.push_back({(window * kHashMultiplier) >> hashShift_, candidate});
+      longKeyed.push_back({candidates_.Bucket(window), candidate});
     } else {
       const auto first = static_cast<std::uint8_t>(pattern.front());
-      shortFirstByte_[first] = true;
+      candidates_.AddShortFirstByte(first);
       shortKeyed.push_back({first, Candidate{record, 0, 0}});
     }
   }
@@ -182,12 +170,7 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     if (candidate.crowd != kNoCrowd) candidate.crowd = crowdRoots[candidate.crowd];
   }
 
-  filter_.assign((std::size_t{1} << hashBits) / 64, 0);
-  confirm_.assign(filter_.size(), 0);
-  for (const auto& [hash, candidate] : longKeyed) {
-    SetBit(filter_, hash);
-    SetBit(confirm_, (candidate.window * kConfirmMultiplier) >> hashShift_);
-  }
+  for (const auto& [hash, candidate] : longKeyed) candidates_.AddWindow(candidate.window);
   Group(longKeyed, std::size_t{1} << hashBits, bucketStart_, longCandidates_);
   std::vector<std::uint32_t> shortStart;
   Group(shortKeyed, 256, shortStart, shortCandidates_);
@@ -270,14 +253,10 @@ std::uint32_t SignatureIndex::SearchCrowd(const Search& search, const Candidate&
   return best;
 }
 
-template <bool kWithShortPatterns>
 void SignatureIndex::ScanRange(Search& search, std::size_t from, std::size_t to) const {
   const std::uint8_t* data = search.window_.data();
   const std::size_t size = search.window_.size();
   const std::size_t longEnd = std::min(to, size >= kWindow ? size - kWindow + 1 : 0);
-  const std::uint64_t* filter = filter_.data();
-  const std::uint64_t* confirm = confirm_.data();
-  const std::uint32_t shift = hashShift_;
 
   auto checkLong = [&](std::uint32_t hash, std::uint32_t window, std::size_t at) {
     for (std::uint32_t i = bucketStart_[hash], end = bucketStart_[hash + 1]; i < end; ++i) {
@@ -305,27 +284,19 @@ void SignatureIndex::ScanRange(Search& search, std::size_t from, std::size_t to)
     }
   };
 
-  std::size_t at = from;
-  for (; at < longEnd; ++at) {
-    if constexpr (kWithShortPatterns) {
-      if (shortFirstByte_[data[at]]) {
-        checkShort(at);
-        if (search.Finished()) return;
-      }
-    }
-    const std::uint32_t window = Load32(data + at);
-    const std::uint32_t hash = (window * kHashMultiplier) >> shift;
-    if (TestBit(filter, hash) && TestBit(confirm, (window * kConfirmMultiplier) >> shift)) {
-      checkLong(hash, window, at);
+  for (std::size_t at = candidates_.Next(data, from, to, longEnd); at < to;
+       at = candidates_.Next(data, at + 1, to, longEnd)) {
+    const bool startsShort = candidates_.PassesShort(data[at]);
+    if (startsShort) {
+      checkShort(at);
       if (search.Finished()) return;
     }
-  }
-  if constexpr (kWithShortPatterns) {
-    for (; at < to; ++at) {
-      if (shortFirstByte_[data[at]]) {
-        checkShort(at);
-        if (search.Finished()) return;
-      }
+    if (at >= longEnd) continue;
+    // Unless its first byte let it pass, the position passed for its window.
+    const std::uint32_t window = Load32(data + at);
+    if (!startsShort || candidates_.PassesLong(window)) {
+      checkLong(candidates_.Bucket(window), window, at);
+      if (search.Finished()) return;
     }
   }
 }
@@ -373,11 +344,7 @@ void SignatureIndex::Search::Scan(std::span<const std::uint8_t> window, std::uin
   base_ = base;
   const auto localFrom = static_cast<std::size_t>(from - base);
   const auto localTo = static_cast<std::size_t>(to - base);
-  if (index_->shortCandidates_.empty()) {
-    index_->ScanRange<false>(*this, localFrom, localTo);
-  } else {
-    index_->ScanRange<true>(*this, localFrom, localTo);
-  }
+  index_->ScanRange(*this, localFrom, localTo);
   window_ = {};
 }
 
@@ -391,8 +358,7 @@ std::size_t SignatureIndex::MemoryUsage() const {
   std::size_t bytes = sizeof *this;
   for (const std::string& pattern : patterns_) bytes += pattern.capacity();
   bytes += patterns_.capacity() * sizeof(std::string) + limits_.capacity() * sizeof(std::int64_t);
-  bytes += (filter_.capacity() + confirm_.capacity()) * sizeof(std::uint64_t) +
-           bucketStart_.capacity() * sizeof(std::uint32_t);
+  bytes += candidates_.MemoryUsage() + bucketStart_.capacity() * sizeof(std::uint32_t);
   bytes += (longCandidates_.capacity() + shortCandidates_.capacity()) * sizeof(Candidate);
   bytes += crowdNodes_.capacity() * sizeof(CrowdNode) + crowdNodeByte_.capacity() +
            crowdRecords_.capacity() * sizeof(std::uint32_t) + crowdRuns_.capacity() * sizeof(crowdRuns_[0]);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "sigdb/candidate_filter.h"
 #include "sigdb/lang_definition.h"
 
 namespace vantric {
@@ -24,8 +25,8 @@ namespace vantric {
 // bytes.
 //
 // How: every pattern of 4 bytes or more is represented by its rarest 4-byte
-// window. The scan hashes each 4-byte window of the file and tests one bit of
-// a filter; on a hit it checks the few patterns filed under that hash,
+// window. The scan hashes each 4-byte window of the file and tests a filter
+// (CandidateFilter); on a hit it checks the few patterns filed under that hash,
 // lowest record first, and verifies the whole pattern. Shorter patterns are
 // filed under their first byte. A record is never checked once a lower one
 // has matched, and the scan ends as soon as nothing better can be found or no
@@ -85,6 +86,8 @@ class SignatureIndex {
   std::size_t FirstMatch(std::span<const std::uint8_t> buffer) const;
 
   std::size_t MemoryUsage() const;
+  // The scan's first stage, which finds the positions worth a look.
+  const CandidateFilter& Candidates() const { return candidates_; }
 
  private:
   // One pattern filed under a hash (long patterns) or a first byte (short ones).
@@ -97,7 +100,6 @@ class SignatureIndex {
   static constexpr std::uint32_t kNoCrowd = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
 
-  template <bool kWithShortPatterns>
   void ScanRange(Search& search, std::size_t from, std::size_t to) const;
   bool Verify(const Search& search, const Candidate& candidate, std::size_t at) const;
   std::uint32_t SearchCrowd(const Search& search, const Candidate& candidate, std::size_t at) const;
@@ -105,14 +107,11 @@ class SignatureIndex {
   DatabaseKind kind_ = DatabaseKind::kCompiler;
   std::vector<std::string> patterns_;  // by record; empty for the header and empty patterns
   std::vector<std::int64_t> limits_;   // compression: numeric limit, or -1 for the whole file
-  std::uint32_t hashShift_ = 32;
-  std::vector<std::uint64_t> filter_;            // one bit per hash value
-  std::vector<std::uint64_t> confirm_;           // the same for a second hash
+  CandidateFilter candidates_;
   std::vector<std::uint32_t> bucketStart_;       // candidates of hash h: [start[h], start[h+1])
   std::vector<Candidate> longCandidates_;        // grouped by hash, by record within a hash
   std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
   std::vector<Candidate> shortCandidates_;
-  std::array<bool, 256> shortFirstByte_{};
   // A node of a crowd's trie: the patterns that begin with the bytes on the
   // way to it, those that end there, and its children (contiguous, sorted by
   // the byte that leads into each).

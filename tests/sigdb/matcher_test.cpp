@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <random>
 
 #include "platform/io_error.h"
+#include "sigdb/candidate_filter.h"
 #include "sigdb/file_scan.h"
 #include "sigdb/reference_matcher.h"
 #include "sigdb/signature_database.h"
@@ -259,6 +262,60 @@ TEST_F(Differential, CrowdsSharingOneWindow) {
     Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer, window_);
     if (HasFailure()) break;
   }
+}
+
+// The scan's first stage, in each engine this machine runs, must stop where
+// the plain loop does: bytes of few values at every alignment, filters from a
+// few windows to nearly full, with short patterns and without, windows cut
+// short of the bytes as the scan cuts them.
+TEST(CandidateFilter, EveryEngineStopsWhereThePlainLoopDoes) {
+  using Engine = CandidateFilter::Engine;
+  std::mt19937 random(20240611);
+  auto uniform = [&](std::size_t low, std::size_t high) {
+    return std::uniform_int_distribution<std::size_t>(low, high)(random);
+  };
+  const std::uint8_t alphabet[] = {0x00, 0x41, 0xFF, 0x01, 0x8B, 0x90};
+  std::size_t positions = 0;
+  std::size_t passing = 0;
+  for (int round = 0; round < 1500; ++round) {
+    const auto hashBits = static_cast<unsigned>(uniform(10, 13));
+    CandidateFilter filter(hashBits);
+    // Exactly as long as needed, so that the sanitizers catch a read past it.
+    const std::size_t alignment = uniform(0, 63);
+    const std::size_t length = uniform(0, 200);
+    Bytes storage(alignment + length);
+    const std::size_t letters = uniform(2, std::size(alphabet));
+    for (std::size_t i = alignment; i < storage.size(); ++i) storage[i] = alphabet[uniform(0, letters - 1)];
+    const std::uint8_t* bytes = storage.data() + alignment;
+
+    const std::size_t windows = uniform(0, 1) ? uniform(0, 8) : uniform(0, std::size_t{2} << hashBits);
+    for (std::size_t i = 0; i < windows; ++i) {
+      std::uint32_t window = static_cast<std::uint32_t>(random());
+      if (length >= 4 && uniform(0, 1)) std::memcpy(&window, bytes + uniform(0, length - 4), sizeof window);
+      filter.AddWindow(window);
+    }
+    if (uniform(0, 2) == 0) {
+      for (std::size_t n = uniform(1, 3); n > 0; --n) {
+        filter.AddShortFirstByte(uniform(0, 1) ? alphabet[uniform(0, letters - 1)]
+                                               : static_cast<std::uint8_t>(uniform(0, 255)));
+      }
+    }
+    const std::size_t end = uniform(0, 3) == 0 ? uniform(0, length) : length;
+    const std::size_t longEnd = std::min(end, length >= 4 ? length - 3 : 0);
+    for (std::size_t at = 0; at <= end; ++at) {
+      const std::size_t expected = filter.Next(Engine::kScalar, bytes, at, end, longEnd);
+      ++positions;
+      passing += expected == at;
+      for (const Engine engine : CandidateFilter::SupportedEngines()) {
+        ASSERT_EQ(filter.Next(engine, bytes, at, end, longEnd), expected)
+            << CandidateFilter::Name(engine) << ", round " << round << ", from " << at;
+      }
+      ASSERT_EQ(filter.Next(bytes, at, end, longEnd), expected) << "round " << round << ", from " << at;
+    }
+  }
+  // Both outcomes, in good measure.
+  EXPECT_GT(passing, positions / 10);
+  EXPECT_GT(positions - passing, positions / 10);
 }
 
 // The file changes size between the sizing and the reading: a file cut short
