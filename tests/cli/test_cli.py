@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of vantric-cli on files and databases made here.
 
-    test_cli.py --cli PATH [--emulator 'wine-run|--prefix|DIR']
+    test_cli.py --cli PATH [--emulator 'wine-run|--prefix|DIR'] [--no-address-limit]
 
 The databases are written by this script's own small writer, independent of
 the program's code, so a fault in the shared format code can't hide itself.
@@ -22,6 +22,7 @@ import make_seeds  # noqa: E402  (its PE writer, for files with a version resour
 
 CLI = None
 EMULATOR = []
+ADDRESS_LIMIT = True
 
 RECORD_FIELDS = 5
 FIELD_SIZE = 81
@@ -210,7 +211,8 @@ class CliTest(unittest.TestCase):
             f.write(b"SIG-A")
         try:
             # Wine itself needs more address space than this limit.
-            status, out, err = run("--json", *self.db_args, path, address_space=None if EMULATOR else 256 << 20)
+            limited = ADDRESS_LIMIT and not EMULATOR
+            status, out, err = run("--json", *self.db_args, path, address_space=256 << 20 if limited else None)
         finally:
             os.remove(path)
         self.assertEqual(status, 0, err)
@@ -402,13 +404,16 @@ class CliTest(unittest.TestCase):
 
 
 def main():
-    global CLI, EMULATOR
+    global CLI, EMULATOR, ADDRESS_LIMIT
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
     parser.add_argument("--emulator", default="")
+    parser.add_argument("--no-address-limit", action="store_true",
+                        help="run the large-file test without limiting the address space (sanitizer builds)")
     args, rest = parser.parse_known_args()
     CLI = os.path.abspath(args.cli)
     EMULATOR = [part for part in args.emulator.split("|") if part]
+    ADDRESS_LIMIT = not args.no_address_limit
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
