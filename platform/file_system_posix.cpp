@@ -46,6 +46,7 @@ constexpr std::size_t kLargestChunk = std::size_t{1} << 30;
 
 struct ReadOnlyFile::Handle {
   int fd = -1;
+  std::uint64_t position = 0;  // where Read goes on from
 };
 
 bool FileExists(const std::string& path) {
@@ -95,17 +96,8 @@ std::uint64_t ReadOnlyFile::Size() const {
 }
 
 std::size_t ReadOnlyFile::Read(void* buffer, std::size_t count) {
-  auto* out = static_cast<char*>(buffer);
-  std::size_t done = 0;
-  while (done < count) {
-    ssize_t got = ::read(handle_->fd, out + done, count - done);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ThrowLastError();
-    }
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
+  const std::size_t done = ReadAt(handle_->position, buffer, count);
+  handle_->position += done;
   return done;
 }
 
