@@ -74,21 +74,22 @@ AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& com
     const std::uint64_t size = file->Size();
     if (size < kSmallestAnalysedFile) return Failure(AnalysisStatus::kTooSmall, "File too small");
     if (observer.status) observer.status("Loading...");
+    // Once the first window is in, or after the scan when databases without
+    // signatures leave nothing to read.
     bool scanning = false;
+    const auto startScanning = [&] {
+      if (scanning) return;
+      scanning = true;
+      if (observer.status) observer.status("Scanning patterns...");
+      if (observer.compilerPassStarts) observer.compilerPassStarts();
+    };
     const ReadBytes read = [&](std::uint8_t* into, std::size_t count) {
       const std::size_t got = file->Read(into, count);
-      if (!scanning) {
-        scanning = true;
-        if (observer.status) observer.status("Scanning patterns...");
-        if (observer.compilerPassStarts) observer.compilerPassStarts();
-      }
+      startScanning();
       return got;
     };
     const ScanWinners winners = ScanFile(read, size, compressions, compilers, observer.compilerPassProgress);
-    if (!scanning) {  // nothing to read for databases without signatures
-      if (observer.status) observer.status("Scanning patterns...");
-      if (observer.compilerPassStarts) observer.compilerPassStarts();
-    }
+    startScanning();
     file->Close();
     TakeCompression(winners.compression, info);
     TakeCompiler(winners.compiler, info);
