@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # Builds the release packages into dist/, from fresh build trees:
 #   vantric-<version>-win32.zip   the Windows programs, databases and guide
+#   vantric-<version>-win64.zip   the same for 64-bit Windows
 #   vantric_<version>_amd64.deb   vantric-cli, vntdb, databases, man pages
 #
-#   scripts/release.sh [--check] [--win64]
+#   scripts/release.sh [--check]
 #
 # --check  builds everything twice and fails unless the two builds give
 #          byte-identical packages.
-# --win64  also packs the 64-bit Windows build (vantric-<version>-win64.zip),
-#          for machines whose Wine runs only 64-bit programs; built once,
-#          outside the comparison.
 #
 # Time stamps come from SOURCE_DATE_EPOCH, by default the last commit's time.
 set -euo pipefail
@@ -18,12 +16,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
 check=0
-win64=0
 for arg in "$@"; do
   case "$arg" in
     --check) check=1 ;;
-    --win64) win64=1 ;;
-    *) echo "usage: scripts/release.sh [--check] [--win64]" >&2; exit 2 ;;
+    *) echo "usage: scripts/release.sh [--check]" >&2; exit 2 ;;
   esac
 done
 
@@ -98,9 +94,11 @@ build_all() {  # OUT_DIR
   rm -rf build/release
   mkdir -p "$out"
   build linux
-  build win32
-  pack_windows win32 "$out"
   pack_deb "$out"
+  for arch in win32 win64; do
+    build $arch
+    pack_windows $arch "$out"
+  done
 }
 
 rm -rf dist
@@ -115,9 +113,5 @@ if [ "$check" -eq 1 ]; then
     exit 1
   fi
   echo "release.sh: two builds, byte-identical packages"
-fi
-if [ "$win64" -eq 1 ]; then
-  build win64
-  pack_windows win64 dist
 fi
 (cd dist && sha256sum -- *)

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: native (linux preset) and 32-bit
-# Windows (win32 preset; tests under Wine on a virtual X display, from the
-# win64 preset where this machine runs no 32-bit Wine).
+# Builds everything and runs every test: native (linux preset); the portable
+# code built 32-bit (linux-i386 preset: natively where the kernel runs 32-bit
+# programs, else under qemu-i386), once with the matcher engine this machine
+# picks and once with the plain one; and 32-bit Windows (win32 preset; tests
+# under Wine on a virtual X display, from the win64 preset where this machine
+# runs no 32-bit Wine).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,7 +22,7 @@ step() { printf '\n=== %s\n' "$*"; }
 # 32-bit one that ships, or the 64-bit one of the same sources where the kernel
 # runs no 32-bit programs. The 32-bit program is built in every case.
 windows=$(scripts/windows-preset)
-presets=(linux win32)
+presets=(linux linux-i386 win32)
 if [ "$windows" != win32 ]; then
   echo "test.sh: this machine runs no 32-bit programs (no 32-bit Wine);" \
     "the Windows suite runs on the $windows build under 64-bit Wine"
@@ -35,6 +38,21 @@ failed=()
 
 step "test linux"
 ctest --preset linux </dev/null || failed+=(linux)
+
+# Each 32-bit run names the engine it is for, and a test fails should the
+# scan pick another. qemu's default CPU model has AVX2; qemu32 has none.
+if scripts/kernel-runs-i386; then
+  detected=scalar
+  grep -qw avx2 /proc/cpuinfo && detected=AVX2
+  how="natively"
+else
+  detected=AVX2
+  how="under qemu-i386"
+fi
+step "test linux-i386, $how, matcher engine as detected ($detected)"
+VANTRIC_EXPECTED_ENGINE=$detected ctest --preset linux-i386 </dev/null || failed+=(linux-i386)
+step "test linux-i386, under qemu-i386 on a CPU without AVX2 (plain matcher engine)"
+QEMU_CPU=qemu32 VANTRIC_EXPECTED_ENGINE=scalar ctest --preset linux-i386 </dev/null || failed+=(linux-i386-plain)
 
 step "test $windows"
 # Wine is started in this build tree's own prefix; keep WINEPREFIX from the

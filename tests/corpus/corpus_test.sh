@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# corpus_test.sh CLI DATA_DIR SOURCES WORK_DIR
+# corpus_test.sh [--emulator RUNNER] CLI DATA_DIR SOURCES WORK_DIR
 # Compiles small programs with the toolchains at hand, wraps one in an NSIS
 # installer and a script in distlib's launcher, and checks that vantric-cli
 # with the shipped databases names the right compiler family and packer (with
 # the version where the tool tells its own), no packer for what isn't packed,
 # and the same version strings as an independent reader.
 set -uo pipefail
+runner=
+if [ "$1" = --emulator ]; then
+  runner="$2"
+  shift 2
+fi
 cli="$1" data="$2" src="$3" work="$4"
 rm -rf "$work" && mkdir -p "$work"
+if [ -n "$runner" ]; then  # one command for the checks below, and for version_strings.py
+  printf '#!/bin/sh\nexec "%s" "%s" "$@"\n' "$runner" "$cli" >"$work/cli"
+  chmod +x "$work/cli"
+  cli="$work/cli"
+fi
 pass=0 fail=0 skip=0
 
 # expect FILE COMPILER_PREFIX PACKER_PREFIX ("-" means nothing reported)

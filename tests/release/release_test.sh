@@ -20,9 +20,7 @@ fail() {
 pass() { echo "release test: ok: $*"; }
 
 windows=$(scripts/windows-preset)
-extra=()
-[ "$windows" = win64 ] && extra=(--win64)
-bash scripts/release.sh --check "${extra[@]}"
+bash scripts/release.sh --check
 version=$(sed -n 's/^project(vantric VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb=dist/vantric_${version}_amd64.deb
 zip=dist/vantric-$version-$windows.zip

@@ -62,7 +62,7 @@ if(NOT linked STREQUAL first)
   message(FATAL_ERROR "build beside a planted OUT.tmp wrote a different database")
 endif()
 
-if(NOT EMULATOR)
+if(NOT WINDOWS)
   # A target that is not a regular file is refused and left as it is.
   file(REMOVE "${WORK}/pipe.vnt" "${WORK}/device.vnt")
   execute_process(COMMAND mkfifo "${WORK}/pipe.vnt")
@@ -81,12 +81,12 @@ if(NOT EMULATOR)
   # Output that can't be written is an error, not a success: a dump's text,
   # and lint's report, which goes to stderr.
   foreach(command "dump;${WORK}/first.vnt" "--help")
-    execute_process(COMMAND "${VNTDB}" ${command} OUTPUT_FILE /dev/full RESULT_VARIABLE status ERROR_VARIABLE err)
+    execute_process(COMMAND ${EMULATOR} "${VNTDB}" ${command} OUTPUT_FILE /dev/full RESULT_VARIABLE status ERROR_VARIABLE err)
     if(NOT status EQUAL 2 OR NOT err MATCHES "cannot write")
       message(FATAL_ERROR "vntdb ${command} >/dev/full: exit ${status}, wanted 2\n${err}")
     endif()
   endforeach()
-  execute_process(COMMAND "${VNTDB}" lint "${WORK}/bad.sig" ERROR_FILE /dev/full RESULT_VARIABLE status)
+  execute_process(COMMAND ${EMULATOR} "${VNTDB}" lint "${WORK}/bad.sig" ERROR_FILE /dev/full RESULT_VARIABLE status)
   if(NOT status EQUAL 2)
     message(FATAL_ERROR "vntdb lint 2>/dev/full: exit ${status}, wanted 2")
   endif()
