@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -537,6 +538,72 @@ TEST_F(SecretPanelTest, TickExceptionsAreReportedAndTheTicksGoOn) {
   App().onException = nullptr;
   EXPECT_TRUE(ticking);
   EXPECT_EQ(reported, std::vector<std::string>{"first tick failed"});
+}
+
+// A paint handler that throws, on a tick or in a repaint, leaves the image's
+// drawing state and the GDI objects as they were.
+TEST_F(SecretPanelTest, ThrowingPaintHandlerLeavesNoTrace) {
+  std::function<void()> fail;  // set: the handler throws
+  const auto make = [&]() -> TSecretPanel& {
+    TSecretPanel& panel = Make(120, 60);
+    panel.SetLines({"MWMW", "WMWM"});
+    panel.SetCycled(true);
+    panel.OnPaintClient = [&](TSecretPanel&, HDC dc, RECT rect) {
+      if (fail) fail();
+      FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+    };
+    panel.SetActive(true);
+    return panel;
+  };
+  // Where failures in the window procedure go.
+  int reports = 0;
+  App().onException = [&](const std::string&) { ++reports; };
+  const auto restore = ui::scope_exit([] { App().onException = nullptr; });
+
+  const std::function<void()> throwers[] = {[] { throw std::runtime_error("paint failed"); },
+                                            [] { throw EAbort(); }};
+  for (const auto& thrower : throwers) {
+    TSecretPanel& panel = make();
+    while (panel.ScrollPosition() < panel.LineHeight() + 4) panel.TimerTick();
+    fail = thrower;
+    EXPECT_ANY_THROW(panel.TimerTick());
+    fail = nullptr;
+    panel.TimerTick();
+    const int position = panel.ScrollPosition();
+    const std::vector<COLORREF> afterFailure = panel.FramePixels();
+
+    TSecretPanel& fresh = make();
+    while (fresh.ScrollPosition() < position) fresh.TimerTick();
+    const std::vector<COLORREF> expected = fresh.FramePixels();
+    ASSERT_FALSE(DarkRows().empty()) << "a frame with text in it, that a shift would move";
+    ASSERT_EQ(afterFailure.size(), expected.size());
+    int differing = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) differing += afterFailure[i] != expected[i];
+    EXPECT_EQ(differing, 0);
+  }
+
+  // Failing ticks, with a failing repaint and a failing print into a DC of
+  // ours every tenth one.
+  fail = [] { throw std::runtime_error("paint failed"); };
+  const ui::unique_hdc_window screen(nullptr);
+  const ui::unique_hdc printed(CreateCompatibleDC(screen.get()));
+  const ui::unique_hbitmap target(CreateCompatibleBitmap(screen.get(), 120, 60));
+  const ui::SelectObjectScope selected(printed.get(), target.get());
+  const auto failEverywhere = [&](int rounds) {
+    for (int i = 0; i < rounds; ++i) {
+      EXPECT_ANY_THROW(panel_->TimerTick());
+      if (i % 10 != 0) continue;
+      SendMessageA(panel_->handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.get()), PRF_CLIENT);
+      RedrawWindow(panel_->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+  };
+  // The first failures make what the system keeps for the process.
+  failEverywhere(10);
+  const DWORD before = testing::CountResources().gdiObjects;
+  reports = 0;
+  failEverywhere(1000);
+  EXPECT_EQ(reports, 200) << "every print and repaint failed";
+  EXPECT_EQ(testing::CountResources().gdiObjects, before);
 }
 
 TEST(RxTimer, WindowTimerModeTicksOnTheGuiThread) {
