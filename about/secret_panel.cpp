@@ -376,7 +376,12 @@ void TSecretPanel::TimerTick() {
   }
   // Not under the lock: deactivation takes it on the GUI thread.
   timer_->SyncCall([this, run] {
-    if (run == run_) SetActive(false);
+    {
+      const std::lock_guard guard(imageLock_);
+      // The panel was switched off and on since: the new run goes on.
+      if (run != run_) return;
+    }
+    SetActive(false);
   });
 }
 

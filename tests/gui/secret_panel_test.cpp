@@ -349,6 +349,53 @@ TEST_F(SecretPanelTest, ThreadEndsANonCycledRunOnTheGuiThreadOnce) {
   EXPECT_TRUE(panel.Timer().ThreadSuspended());
 }
 
+// Every change of the interval suspends and resumes the timer thread, so
+// the GUI thread retunes it all through the runs and now and then starts a
+// run over: each run still ends exactly once, on the GUI thread, with the
+// children back.
+TEST_F(SecretPanelTest, RunsEndOnceOnTheGuiThreadWhileTheTimerIsRetuned) {
+  // Too small for a text area: every run is a single tick.
+  TSecretPanel& panel = Make(6, 6, -8);
+  const HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 2, 2, panel.handle(),
+                                     nullptr, nullptr, nullptr);
+  const DWORD gui = GetCurrentThreadId();
+  std::atomic<int> stops{0};
+  std::atomic<int> stopsOffGui{0};
+  panel.OnStopPlay = [&](TSecretPanel&) {
+    if (GetCurrentThreadId() != gui) ++stopsOffGui;
+    ++stops;
+  };
+  DWORD interval = 1;
+  int runs = 0;
+  int childHidden = 0;
+  for (int i = 0; i < 300; ++i) {
+    panel.SetActive(true);
+    ++runs;
+    const int restartAt = i % 3 == 0 ? i % 5 : -1;
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    for (int spin = 0; stops < runs; ++spin) {
+      ASSERT_LT(GetTickCount64(), deadline) << "run " << i << " never ended";
+      if (spin == restartAt && panel.Active()) {
+        panel.SetActive(false);
+        panel.SetActive(true);
+        ++runs;
+      }
+      // A new colour rebuilds the image under its lock: a tick that waits
+      // for the lock reaches the end of the run just as the interval changes.
+      panel.SetColor(spin % 2 ? kWhite : kBlack);
+      interval = 3 - interval;  // 1 and 2 in turn
+      panel.SetInterval(interval);
+      App().ProcessMessages();
+    }
+    ASSERT_EQ(stops, runs) << "run " << i;
+    if (!IsWindowVisible(child)) ++childHidden;
+  }
+  PumpFor(50);
+  EXPECT_EQ(stops, runs);
+  EXPECT_EQ(stopsOffGui, 0);
+  EXPECT_EQ(childHidden, 0);
+}
+
 TEST_F(SecretPanelTest, SynchronousDrawingTicksOnTheGuiThread) {
   TSecretPanel& panel = Make(120, 40, -8);
   panel.SetLines({"x"});
