@@ -331,11 +331,9 @@ LRESULT TAboutForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: application_.RemoveDialog(handle()); break;
     case WM_MOUSEMOVE: FormMouseMove(); return 0;
     case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(handle(), &paint);
+      const ui::PaintScope paint(handle());
       RECT bevel = kBevel2;
-      ui::Frame3D(dc, bevel, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT), 1);
-      EndPaint(handle(), &paint);
+      ui::Frame3D(paint.get(), bevel, GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT), 1);
       return 0;
     }
     case WM_CTLCOLORSTATIC: {

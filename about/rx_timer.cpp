@@ -158,12 +158,12 @@ void TRxTimer::FireTimer() {
 }
 
 void TRxTimer::SyncCall(const std::function<void()>& call) {
-  ui::WorkerThread& thread = thread_.Thread();
-  if (!thread.Suspended() && !thread.Terminated()) {
-    ui::RunOnGuiThread(call);
-  } else {
-    call();
-  }
+  // The GUI thread may suspend or disable the timer while the worker waits
+  // here: suspension only takes hold at the worker's waiting points, where it
+  // holds no lock, and the GUI thread runs waiting calls in its message loops
+  // and while it waits for a tick to end (Shutdown), so the call neither
+  // deadlocks nor outlives the timer.
+  ui::RunOnGuiThread(call);
 }
 
 }  // namespace vantric

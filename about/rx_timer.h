@@ -69,8 +69,9 @@ class TRxTimer {
 
   // Calls OnTimer when enabled, assigned and not being destroyed.
   void FireTimer();
-  // Runs `call` on the GUI thread and waits, while the timer thread runs;
-  // at once on this thread when it is suspended or terminated.
+  // Runs `call` on the GUI thread and waits for it; on the GUI thread itself
+  // at once. The calling thread decides, never the suspended flag, which the
+  // GUI thread may set at any moment.
   void SyncCall(const std::function<void()>& call);
 
   bool ThreadSuspended() { return thread_.Thread().Suspended(); }

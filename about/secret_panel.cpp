@@ -296,12 +296,15 @@ void TSecretPanel::RenderFrame() {
   const int width = textRect_.right - textRect_.left;
   const int height = textRect_.bottom - textRect_.top;
 
-  const int saved = SaveDC(dc);
-  SetWindowOrgEx(dc, textRect_.left, textRect_.top, nullptr);
-  const ui::unique_hbrush brush(CreateSolidBrush(imageColor_));
-  SelectObject(dc, brush.get());
-  PaintClient(dc, paintRect_);
-  RestoreDC(dc, saved);
+  {
+    // A handler that throws must not leave the image drawn off by the text
+    // area's corner from then on, nor keep the brush selected.
+    const ui::unique_hbrush brush(CreateSolidBrush(imageColor_));
+    const ui::SaveDcScope saved(dc);
+    SetWindowOrgEx(dc, textRect_.left, textRect_.top, nullptr);
+    const ui::SelectObjectScope selected(dc, brush.get());
+    PaintClient(dc, paintRect_);
+  }
   SetBkMode(dc, TRANSPARENT);
 
   RECT row{0, 0, width, height};
@@ -373,7 +376,12 @@ void TSecretPanel::TimerTick() {
   }
   // Not under the lock: deactivation takes it on the GUI thread.
   timer_->SyncCall([this, run] {
-    if (run == run_) SetActive(false);
+    {
+      const std::lock_guard guard(imageLock_);
+      // The panel was switched off and on since: the new run goes on.
+      if (run != run_) return;
+    }
+    SetActive(false);
   });
 }
 

@@ -58,6 +58,37 @@ class SelectObjectScope {
   HGDIOBJ previous_;
 };
 
+// Saves the drawing state of a DC and puts it back when it goes: origin,
+// clipping and selected objects, with every state saved after it.
+class SaveDcScope {
+ public:
+  explicit SaveDcScope(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SaveDcScope() {
+    if (saved_) RestoreDC(dc_, saved_);
+  }
+  SaveDcScope(const SaveDcScope&) = delete;
+  SaveDcScope& operator=(const SaveDcScope&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+// A window's paint DC from BeginPaint, handed back with EndPaint.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintScope() { EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 // Runs a function when the scope ends, however it ends.
 template <typename Function>
 class ScopeExit {

@@ -88,12 +88,13 @@ void Panel::Paint(HDC dc) {
   Frame3D(dc, rect, color_, color_, borderWidth_);
   if (bevelInner_ != TBevelCut::bvNone) PaintBevel(dc, rect, bevelInner_);
 
-  const int saved = SaveDC(dc);
-  IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+  // The brush outlives the saved state, so that it is no longer selected
+  // when it is deleted, however PaintClient ends.
   const unique_hbrush brush(CreateSolidBrush(color_));
-  SelectObject(dc, brush.get());
+  const SaveDcScope saved(dc);
+  IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+  const SelectObjectScope selected(dc, brush.get());
   PaintClient(dc, rect);
-  RestoreDC(dc, saved);
 }
 
 void Panel::PaintClient(HDC dc, const RECT& rect) {
@@ -104,13 +105,9 @@ LRESULT Panel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(handle(), &paint);
-      {
-        const std::lock_guard guard(canvasLock_);
-        Paint(dc);
-      }
-      EndPaint(handle(), &paint);
+      const PaintScope paint(handle());
+      const std::lock_guard guard(canvasLock_);
+      Paint(paint.get());
       return 0;
     }
     case WM_PRINTCLIENT: {

@@ -113,10 +113,8 @@ void SpeedButton::Paint(HDC dc) const {
 LRESULT SpeedButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(handle(), &paint);
-      Paint(dc);
-      EndPaint(handle(), &paint);
+      const PaintScope paint(handle());
+      Paint(paint.get());
       return 0;
     }
     case WM_ERASEBKGND: return 1;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -348,6 +349,53 @@ TEST_F(SecretPanelTest, ThreadEndsANonCycledRunOnTheGuiThreadOnce) {
   EXPECT_TRUE(panel.Timer().ThreadSuspended());
 }
 
+// Every change of the interval suspends and resumes the timer thread, so
+// the GUI thread retunes it all through the runs and now and then starts a
+// run over: each run still ends exactly once, on the GUI thread, with the
+// children back.
+TEST_F(SecretPanelTest, RunsEndOnceOnTheGuiThreadWhileTheTimerIsRetuned) {
+  // Too small for a text area: every run is a single tick.
+  TSecretPanel& panel = Make(6, 6, -8);
+  const HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 2, 2, panel.handle(),
+                                     nullptr, nullptr, nullptr);
+  const DWORD gui = GetCurrentThreadId();
+  std::atomic<int> stops{0};
+  std::atomic<int> stopsOffGui{0};
+  panel.OnStopPlay = [&](TSecretPanel&) {
+    if (GetCurrentThreadId() != gui) ++stopsOffGui;
+    ++stops;
+  };
+  DWORD interval = 1;
+  int runs = 0;
+  int childHidden = 0;
+  for (int i = 0; i < 300; ++i) {
+    panel.SetActive(true);
+    ++runs;
+    const int restartAt = i % 3 == 0 ? i % 5 : -1;
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    for (int spin = 0; stops < runs; ++spin) {
+      ASSERT_LT(GetTickCount64(), deadline) << "run " << i << " never ended";
+      if (spin == restartAt && panel.Active()) {
+        panel.SetActive(false);
+        panel.SetActive(true);
+        ++runs;
+      }
+      // A new colour rebuilds the image under its lock: a tick that waits
+      // for the lock reaches the end of the run just as the interval changes.
+      panel.SetColor(spin % 2 ? kWhite : kBlack);
+      interval = 3 - interval;  // 1 and 2 in turn
+      panel.SetInterval(interval);
+      App().ProcessMessages();
+    }
+    ASSERT_EQ(stops, runs) << "run " << i;
+    if (!IsWindowVisible(child)) ++childHidden;
+  }
+  PumpFor(50);
+  EXPECT_EQ(stops, runs);
+  EXPECT_EQ(stopsOffGui, 0);
+  EXPECT_EQ(childHidden, 0);
+}
+
 TEST_F(SecretPanelTest, SynchronousDrawingTicksOnTheGuiThread) {
   TSecretPanel& panel = Make(120, 40, -8);
   panel.SetLines({"x"});
@@ -537,6 +585,72 @@ TEST_F(SecretPanelTest, TickExceptionsAreReportedAndTheTicksGoOn) {
   App().onException = nullptr;
   EXPECT_TRUE(ticking);
   EXPECT_EQ(reported, std::vector<std::string>{"first tick failed"});
+}
+
+// A paint handler that throws, on a tick or in a repaint, leaves the image's
+// drawing state and the GDI objects as they were.
+TEST_F(SecretPanelTest, ThrowingPaintHandlerLeavesNoTrace) {
+  std::function<void()> fail;  // set: the handler throws
+  const auto make = [&]() -> TSecretPanel& {
+    TSecretPanel& panel = Make(120, 60);
+    panel.SetLines({"MWMW", "WMWM"});
+    panel.SetCycled(true);
+    panel.OnPaintClient = [&](TSecretPanel&, HDC dc, RECT rect) {
+      if (fail) fail();
+      FillRect(dc, &rect, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+    };
+    panel.SetActive(true);
+    return panel;
+  };
+  // Where failures in the window procedure go.
+  int reports = 0;
+  App().onException = [&](const std::string&) { ++reports; };
+  const auto restore = ui::scope_exit([] { App().onException = nullptr; });
+
+  const std::function<void()> throwers[] = {[] { throw std::runtime_error("paint failed"); },
+                                            [] { throw EAbort(); }};
+  for (const auto& thrower : throwers) {
+    TSecretPanel& panel = make();
+    while (panel.ScrollPosition() < panel.LineHeight() + 4) panel.TimerTick();
+    fail = thrower;
+    EXPECT_ANY_THROW(panel.TimerTick());
+    fail = nullptr;
+    panel.TimerTick();
+    const int position = panel.ScrollPosition();
+    const std::vector<COLORREF> afterFailure = panel.FramePixels();
+
+    TSecretPanel& fresh = make();
+    while (fresh.ScrollPosition() < position) fresh.TimerTick();
+    const std::vector<COLORREF> expected = fresh.FramePixels();
+    ASSERT_FALSE(DarkRows().empty()) << "a frame with text in it, that a shift would move";
+    ASSERT_EQ(afterFailure.size(), expected.size());
+    int differing = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) differing += afterFailure[i] != expected[i];
+    EXPECT_EQ(differing, 0);
+  }
+
+  // Failing ticks, with a failing repaint and a failing print into a DC of
+  // ours every tenth one.
+  fail = [] { throw std::runtime_error("paint failed"); };
+  const ui::unique_hdc_window screen(nullptr);
+  const ui::unique_hdc printed(CreateCompatibleDC(screen.get()));
+  const ui::unique_hbitmap target(CreateCompatibleBitmap(screen.get(), 120, 60));
+  const ui::SelectObjectScope selected(printed.get(), target.get());
+  const auto failEverywhere = [&](int rounds) {
+    for (int i = 0; i < rounds; ++i) {
+      EXPECT_ANY_THROW(panel_->TimerTick());
+      if (i % 10 != 0) continue;
+      SendMessageA(panel_->handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.get()), PRF_CLIENT);
+      RedrawWindow(panel_->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+  };
+  // The first failures make what the system keeps for the process.
+  failEverywhere(10);
+  const DWORD before = testing::CountResources().gdiObjects;
+  reports = 0;
+  failEverywhere(1000);
+  EXPECT_EQ(reports, 200) << "every print and repaint failed";
+  EXPECT_EQ(testing::CountResources().gdiObjects, before);
 }
 
 TEST(RxTimer, WindowTimerModeTicksOnTheGuiThread) {
