@@ -19,13 +19,12 @@ fi
 step() { printf '\n=== %s\n' "$*"; }
 
 # The Windows suite runs on the build this machine's Wine can start: the
-# 32-bit one that ships, or the 64-bit one of the same sources where the kernel
-# runs no 32-bit programs. The 32-bit program is built in every case.
+# 32-bit one that ships, or the 64-bit one of the same sources where there is
+# no 32-bit Wine. The 32-bit program is built in every case.
 windows=$(scripts/windows-preset)
 presets=(linux linux-i386 win32)
 if [ "$windows" != win32 ]; then
-  echo "test.sh: this machine runs no 32-bit programs (no 32-bit Wine);" \
-    "the Windows suite runs on the $windows build under 64-bit Wine"
+  echo "test.sh: no 32-bit Wine here; the Windows suite runs on the $windows build under 64-bit Wine"
   presets+=("$windows")
 fi
 for preset in "${presets[@]}"; do
