@@ -62,4 +62,11 @@ class ReadOnlyFile {
   std::unique_ptr<Handle> handle_;
 };
 
+// The whole of `file`, which held `size` bytes when the caller took its
+// Size() and checked it against a limit of its own. The file must still hold
+// exactly that many: IoError kErrorReadBeyondEnd when it ends sooner,
+// kErrorFileChanged when it goes on. std::bad_alloc when the bytes can't be
+// held.
+std::string ReadWholeFile(ReadOnlyFile& file, std::uint64_t size);
+
 }  // namespace vantric

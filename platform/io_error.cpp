@@ -9,6 +9,7 @@ std::string IoErrorText(int code) {
     case kErrorTooManyOpenFiles: return "Too many open files";
     case kErrorAccessDenied: return "File access denied";
     case kErrorReadBeyondEnd: return "Read beyond end of file";
+    case kErrorFileChanged: return "File changed while it was read";
     default: return "I/O error " + std::to_string(code);
   }
 }

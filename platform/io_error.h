@@ -15,6 +15,9 @@ inline constexpr int kErrorAccessDenied = 5;
 inline constexpr int kErrorReadFault = 30;
 inline constexpr int kPosixErrorBase = 10000;
 inline constexpr int kErrorReadBeyondEnd = 100;
+// Ours alone (no system reports a negative code): a file read whole went on
+// past the size it had when the read began.
+inline constexpr int kErrorFileChanged = -1;
 
 // The user-facing text for an I/O error code, without a final period: the
 // application's error display adds that.

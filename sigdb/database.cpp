@@ -23,6 +23,22 @@ TLangDefinition RecordFromBytes(const char* bytes) {
   return record;
 }
 
+// A device or a pipe would read as an empty database, or never end.
+void RefuseWhatIsNoFile(const std::string& fileName) {
+  switch (KindOfFile(fileName)) {
+    case FileKind::kFolder: throw DatabaseError("Is a folder, not a database file");
+    case FileKind::kOther: throw DatabaseError("Not a regular file, not a database file");
+    default: break;
+  }
+}
+
+// The whole records in a file of `size` bytes, refused before they take memory.
+std::uint64_t CountRecords(std::uint64_t size) {
+  const std::uint64_t records = size / kRecordSize;
+  if (records > kMostDatabaseRecords) throw DatabaseError("Database too large: more than 1,000,000 records");
+  return records;
+}
+
 std::string HeaderField(const TLangDefinitionArray& database, std::size_t field) {
   return database.empty() ? std::string() : database.front().fields[field].str();
 }
@@ -42,15 +58,9 @@ std::optional<std::string> LocateDatabase(const std::string& fileName) {
 }
 
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count) {
-  // A device or a pipe would read as an empty database, or never end.
-  switch (KindOfFile(fileName)) {
-    case FileKind::kFolder: throw DatabaseError("Is a folder, not a database file");
-    case FileKind::kOther: throw DatabaseError("Not a regular file, not a database file");
-    default: break;
-  }
+  RefuseWhatIsNoFile(fileName);
   ReadOnlyFile file(fileName);
-  const std::uint64_t records = file.Size() / kRecordSize;
-  if (records > kMostDatabaseRecords) throw DatabaseError("Database too large: more than 1,000,000 records");
+  const std::uint64_t records = CountRecords(file.Size());
   database.assign(static_cast<std::size_t>(records), TLangDefinition{});
   count = static_cast<int>(records);
 
@@ -65,6 +75,16 @@ void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, i
     if (got < wanted * kRecordSize) throw IoError(kErrorReadBeyondEnd);
   }
   file.Close();
+}
+
+std::string ReadDatabaseImage(const std::string& fileName) {
+  RefuseWhatIsNoFile(fileName);
+  ReadOnlyFile file(fileName);
+  const std::uint64_t size = file.Size();
+  CountRecords(size);
+  std::string image = ReadWholeFile(file, size);
+  file.Close();
+  return image;
 }
 
 std::optional<std::string> LocateShippedDatabase(const std::string& fileName,

@@ -46,6 +46,12 @@ class DatabaseError : public std::runtime_error {
 // with the records not yet read empty.
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count);
 
+// The bytes of a database file as they lie on disk, stray bytes after the
+// last record included, for tools that check what loading hides. Refuses
+// what LoadDatabase refuses, with the same errors, before anything is read;
+// throws IoError when a read fails or the file's size changes meanwhile.
+std::string ReadDatabaseImage(const std::string& fileName);
+
 // Turns records into file bytes (scrambled), for tools that write databases.
 std::string SerializeDatabase(const TLangDefinitionArray& database);
 // The inverse, over a file image held in memory.
