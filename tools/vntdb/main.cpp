@@ -1,10 +1,10 @@
 // vntdb: builds signature databases from their text form, writes them back
 // as text, and finds records that can't work as meant.
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -26,6 +26,10 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitProblems = 1;
 constexpr int kExitUsage = 2;
+
+// Sources are read whole: more than any real one holds (ours hold a few KiB),
+// little enough that a 32-bit vntdb holds it beside the records it gives.
+constexpr std::uint64_t kMostSourceBytes = std::uint64_t{256} << 20;
 
 constexpr const char* kHelp = R"(usage: vntdb COMMAND [options]
 
@@ -56,8 +60,12 @@ field4 set any field with no checks.
 build writes OUT through a new temporary file beside it and renames that
 over OUT; it refuses an OUT that exists and is not a regular file.
 
-exit status: 0 fine, 1 problems in the input (listed on stderr), 2 usage or
-output that can't be written.
+Inputs are read whole: a .vnt file of more than 1,000,000 records (as many
+as the scanner loads) or a source of more than 256 MiB is refused.
+
+exit status: 0 fine, 1 problems in the input (listed on stderr) or no input
+file at that name, 2 usage, or an input or output that can't be read or
+written whole.
 )";
 
 int Usage(const std::string& message) {
@@ -79,15 +87,34 @@ int FinishOutput(int status) {
   return status;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+enum class InputForm { kSource, kDatabase };
+
+// The whole input, or nothing once the reason is told and `status` set: a
+// part of a file is never taken for the whole.
+std::optional<std::string> ReadInputFile(const std::string& path, InputForm form, int& status) {
   // Not a folder, and not a pipe or a device that never ends.
-  if (KindOfFile(path) != FileKind::kRegular) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return std::move(bytes).str();
+  if (KindOfFile(path) != FileKind::kRegular) {
+    Complain(path, "cannot read");
+    status = kExitProblems;
+    return std::nullopt;
+  }
+  std::string problem;
+  try {
+    if (form == InputForm::kDatabase) return ReadDatabaseImage(path);
+    ReadOnlyFile file(path);
+    const std::uint64_t size = file.Size();
+    if (size <= kMostSourceBytes) {
+      std::string text = ReadWholeFile(file, size);
+      file.Close();
+      return text;
+    }
+    problem = "Source too large: more than 256 MiB";
+  } catch (const std::runtime_error& error) {  // IoError, DatabaseError
+    problem = error.what();
+  }
+  Complain(path, "cannot read: " + problem);
+  status = kExitUsage;
+  return std::nullopt;
 }
 
 void Report(const std::vector<Diagnostic>& problems) {
@@ -171,14 +198,14 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args, in
 }
 
 // Reads SOURCE or a .vnt into located records; reports and returns nothing on failure.
-std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<DatabaseKind> kind) {
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) {
-    Complain(path, "cannot read");
-    return std::nullopt;
-  }
+std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<DatabaseKind> kind,
+                                         int& status) {
+  const bool database = IsDatabaseFile(path);
+  std::optional<std::string> bytes =
+      ReadInputFile(path, database ? InputForm::kDatabase : InputForm::kSource, status);
+  if (!bytes) return std::nullopt;
   SignatureSource source;
-  if (!IsDatabaseFile(path)) {
+  if (!database) {
     source = ParseSignatureSource(*bytes, path);
     return source;
   }
@@ -193,11 +220,9 @@ std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<
 
 int Build(const Arguments& args) {
   if (!args.output) return Usage("build needs -o OUT.vnt");
-  std::optional<std::string> text = ReadWholeFile(args.inputs.front());
-  if (!text) {
-    Complain(args.inputs.front(), "cannot read");
-    return kExitProblems;
-  }
+  int status = kExitUsage;
+  std::optional<std::string> text = ReadInputFile(args.inputs.front(), InputForm::kSource, status);
+  if (!text) return status;
   SignatureSource source = ParseSignatureSource(*text, args.inputs.front());
   if (!source.errors.empty()) {
     Report(source.errors);
@@ -211,11 +236,9 @@ int Build(const Arguments& args) {
 
 int Dump(const Arguments& args) {
   const std::string& path = args.inputs.front();
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) {
-    Complain(path, "cannot read");
-    return kExitProblems;
-  }
+  int status = kExitUsage;
+  std::optional<std::string> bytes = ReadInputFile(path, InputForm::kDatabase, status);
+  if (!bytes) return status;
   TLangDefinitionArray records = ParseDatabaseImage(*bytes);
   std::cout << WriteSignatureSource(records, args.kind.value_or(GuessKind(records)));
   // Written all the same; what loading hid is worth knowing.
@@ -224,8 +247,9 @@ int Dump(const Arguments& args) {
 }
 
 int Lint(const Arguments& args) {
-  std::optional<SignatureSource> source = ReadInput(args.inputs.front(), args.kind);
-  if (!source) return kExitProblems;
+  int status = kExitUsage;
+  std::optional<SignatureSource> source = ReadInput(args.inputs.front(), args.kind, status);
+  if (!source) return status;
   std::vector<Diagnostic> problems = source->errors;
   std::vector<Diagnostic> found = LintRecords(source->records, source->kind);
   problems.insert(problems.end(), found.begin(), found.end());
@@ -260,9 +284,15 @@ int Run(const std::vector<std::string>& all) {
   int status = kExitUsage;
   std::optional<Arguments> args = ParseArguments(rest, status);
   if (!args) return status;
-  if (command == "build") return Build(*args);
-  if (command == "dump") return Dump(*args);
-  if (command == "lint") return Lint(*args);
+  try {
+    if (command == "build") return Build(*args);
+    if (command == "dump") return Dump(*args);
+    if (command == "lint") return Lint(*args);
+  } catch (const std::bad_alloc&) {
+    // A 32-bit vntdb can lack room for a large input: say so instead of aborting.
+    Complain(args->inputs.front(), "not enough memory");
+    return kExitUsage;
+  }
   return Usage("unknown command '" + command + "'");
 }
 
