@@ -4,6 +4,7 @@
 #include <bitset>
 #include <optional>
 
+#include "sigdb/database.h"
 #include "sigdb/search_limit.h"
 
 namespace vantric::vntdb {
@@ -14,6 +15,10 @@ constexpr std::array<std::string_view, 5> kCompilerKeys = {"pattern", "language"
 constexpr std::array<std::string_view, 5> kCompressionKeys = {"pattern", "limit", "program", "company",
                                                               "url"};
 constexpr std::array<std::string_view, 5> kRawKeys = {"field0", "field1", "field2", "field3", "field4"};
+
+// Diagnostics listed before the parse gives up, so that a source of any
+// length takes little memory however broken it is.
+constexpr std::size_t kMostErrors = 1000;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsKeyChar(char c) {
@@ -73,7 +78,14 @@ class LineReader {
     }
     return bytes;
   }
-  std::string Rest() const { return std::string(line_.substr(pos_)); }
+  // What is left of the line, for a diagnostic: enough to find the place,
+  // never a line of any length.
+  std::string Rest() const {
+    constexpr std::size_t kMostQuoted = 40;
+    const std::string_view rest = line_.substr(pos_);
+    if (rest.size() <= kMostQuoted) return std::string(rest);
+    return std::string(rest.substr(0, kMostQuoted)) + "...";
+  }
 
  private:
   bool Quoted(std::string& bytes, std::string& error) {
@@ -149,7 +161,7 @@ class SourceParser {
 
   SignatureSource Run() {
     std::size_t start = 0;
-    while (start <= text_.size()) {
+    while (start <= text_.size() && !stopped_) {
       std::size_t end = text_.find('\n', start);
       if (end == std::string_view::npos) end = text_.size();
       std::string_view line = text_.substr(start, end - start);
@@ -164,7 +176,20 @@ class SourceParser {
 
  private:
   std::string Here() const { return fileName_ + ":" + std::to_string(lineNumber_); }
-  void Error(std::string message) { result_.errors.push_back({Here(), std::move(message)}); }
+  void Error(std::string message) { ErrorAt(Here(), std::move(message)); }
+  void ErrorAt(std::string where, std::string message) {
+    if (stopped_) return;
+    if (result_.errors.size() == kMostErrors) {
+      stopped_ = true;
+      message = "more than " + std::to_string(kMostErrors) + " problems; the rest is not read";
+    }
+    result_.errors.push_back({std::move(where), std::move(message)});
+  }
+  // Nothing after this line is read; the reason is the last diagnostic.
+  void Stop(std::string message) {
+    Error(std::move(message));
+    stopped_ = true;
+  }
 
   void ParseLine(std::string_view line) {
     LineReader reader(line);
@@ -241,13 +266,18 @@ class SourceParser {
     kindSeen_ = true;  // report it once
     if (!inRecord_ && !header_) StartHeader();
     FinishRecord();
+    // The header counts: the loaders refuse a file of more records than this.
+    if (result_.records.size() == kMostDatabaseRecords) {
+      inRecord_ = false;
+      return Stop("a database holds at most 1,000,000 records, the header included; the rest is not read");
+    }
     inRecord_ = true;
     current_ = {TLangDefinition{}, Here()};
   }
 
   void FinishRecord() {
     if (inRecord_ && !seen_[kPatternField]) {
-      result_.errors.push_back({current_.where, "record has no pattern"});
+      ErrorAt(current_.where, "record has no pattern");
     }
     if (inRecord_ || header_) result_.records.push_back(std::move(current_));
     header_ = false;
@@ -261,6 +291,7 @@ class SourceParser {
   bool kindSeen_ = false;
   bool header_ = false;  // the header record is open
   bool inRecord_ = false;
+  bool stopped_ = false;  // the rest is not read
   LocatedRecord current_;
   std::bitset<TLangDefinition::kFieldCount> seen_;
 };
