@@ -144,6 +144,13 @@ TEST_F(LoadDatabaseTest, WhatIsNoDatabaseFileIsRefusedBeforeItIsRead) {
       EXPECT_STREQ(error.what(), c.error) << c.path;
       EXPECT_EQ(count_, -1) << c.path;
     }
+    // The tools read a database's bytes whole: what the loader refuses, alike.
+    try {
+      ReadDatabaseImage(c.path);
+      ADD_FAILURE() << c.path << " read";
+    } catch (const DatabaseError& error) {
+      EXPECT_STREQ(error.what(), c.error) << c.path;
+    }
   }
   // The window finds the folder, so that loading it can say what is wrong.
   EXPECT_EQ(LocateDatabase(dir_.File("folder.vnt")), dir_.File("folder.vnt"));
@@ -156,6 +163,26 @@ TEST(IoErrorText, NamesTheKnownCodes) {
   EXPECT_EQ(IoErrorText(5), "File access denied");
   EXPECT_EQ(IoErrorText(100), "Read beyond end of file");
   EXPECT_EQ(IoErrorText(32), "I/O error 32");
+}
+
+// A file read whole holds just the size taken before the read: one that ends
+// sooner or goes on past it has changed since, and no part of it is taken.
+TEST(ReadWholeFile, TheFileMustHoldJustTheSizeTaken) {
+  TempDir dir;
+  const std::string path = dir.Write("ten", "0123456789");
+  struct Case {
+    std::uint64_t size;
+    int error;  // 0: read
+  } cases[] = {{10, 0}, {11, kErrorReadBeyondEnd}, {9, kErrorFileChanged}, {0, kErrorFileChanged}};
+  for (const Case& c : cases) {
+    ReadOnlyFile file(path);
+    try {
+      EXPECT_EQ(ReadWholeFile(file, c.size), "0123456789");
+      EXPECT_EQ(c.error, 0) << c.size;
+    } catch (const IoError& error) {
+      EXPECT_EQ(error.code(), c.error) << c.size;
+    }
+  }
 }
 
 TEST(FileExistence, OnlyExistingNonDirectoryPathsCount) {

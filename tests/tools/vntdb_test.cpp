@@ -93,6 +93,17 @@ TEST(SignatureSource, ErrorsNameFileLineAndProblem) {
   EXPECT_TRUE(Messages(noKind.errors).front().starts_with("n.sig:1: 'kind compiler' or 'kind compression'"));
 }
 
+// However broken a source, the problems listed stay few and short: the parse
+// stops after a thousand, and a quoted line is cut, not copied whole.
+TEST(SignatureSource, ListsFewShortProblemsHoweverBrokenTheSource) {
+  std::string broken = "kind compiler\n";
+  for (int line = 0; line < 2000; ++line) broken += std::string(1000, '?') + "\n";
+  auto problems = Messages(ParseSignatureSource(broken, "b.sig").errors);
+  ASSERT_EQ(problems.size(), 1001u);
+  EXPECT_EQ(problems[0], "b.sig:2: expected a key, found '" + std::string(40, '?') + "...'");
+  EXPECT_EQ(problems[1000], "b.sig:1002: more than 1000 problems; the rest is not read");
+}
+
 // Every byte value in every field, a raw unparsable limit and raw header
 // fields must all survive text form and back.
 TEST(SignatureSource, WriteThenParseGivesTheSameRecords) {
