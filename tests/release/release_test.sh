@@ -57,7 +57,25 @@ dpkg -r vantric >/dev/null
 left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done || true)
 if [ -z "$left" ]; then pass "dpkg -r leaves no file behind"; else fail "left behind: $left"; fi
 
-# The Windows zip, unpacked outside the build tree.
+# Both Windows zips hold the same files, each its own build of the programs.
+# The 32-bit programs that hold inputs whole may use 4 GiB of addresses.
+names() { python3 -c 'import sys, zipfile; print("\n".join(n.split("/", 1)[1] for n in sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$1"; }
+if [ "$(names "dist/vantric-$version-win32.zip")" = "$(names "dist/vantric-$version-win64.zip")" ]; then
+  pass "the win32 and win64 zips hold the same files"
+else
+  fail "the win32 and win64 zips differ in their files"
+fi
+both=$(mktemp -d)
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "dist/vantric-$version-win32.zip" "$both"
+for program in vantric-cli.exe vntdb.exe; do
+  if i686-w64-mingw32-objdump -p "$both/vantric-$version-win32/$program" | grep -q "large address aware"; then
+    pass "the 32-bit $program is large-address-aware"
+  else
+    fail "the 32-bit $program is not large-address-aware"
+  fi
+done
+
+# The Windows zip this machine's Wine runs, unpacked outside the build tree.
 unpacked=$(mktemp -d)
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$unpacked"
 folder=$unpacked/vantric-$version-$windows
