@@ -214,7 +214,9 @@ class CliTest(unittest.TestCase):
         # lies past 4 GiB, where an offset cut to 32 bits points near the
         # start: the version resource (its section starts 16 bytes below
         # 4 GiB), the compiler signature, and a packer signature that a
-        # record limited to the first 2 GiB must not see.
+        # record limited to the first 2 GiB must not see. The signatures lie
+        # a few scan windows in: the first window past 4 GiB still starts
+        # below it.
         four_gib = 1 << 32
         pe = make_seeds.pe(make_seeds.block("040904E4", 0x04E40409, [("CompanyName", "Far Away Ltd")]))
         header, section = bytearray(pe[:0x200]), pe[0x200:]
