@@ -68,7 +68,9 @@ fi
 both=$(mktemp -d)
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "dist/vantric-$version-win32.zip" "$both"
 for program in vantric-cli.exe vntdb.exe; do
-  if i686-w64-mingw32-objdump -p "$both/vantric-$version-win32/$program" | grep -q "large address aware"; then
+  # Read whole first: grep -q would stop objdump early, and pipefail count that.
+  headers=$(i686-w64-mingw32-objdump -p "$both/vantric-$version-win32/$program")
+  if grep -q "large address aware" <<<"$headers"; then
     pass "the 32-bit $program is large-address-aware"
   else
     fail "the 32-bit $program is not large-address-aware"
