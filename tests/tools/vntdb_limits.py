@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """vntdb takes an input whole or not at all.
 
-    vntdb_limits.py --vntdb PATH [--emulator 'wine-run|--prefix|DIR' [--windows]] [--no-address-limit]
+    vntdb_limits.py --vntdb PATH [--emulator 'wine-run|--prefix|DIR' [--windows]] [--sanitized]
 
 --emulator starts the program (Wine, or scripts/i386-run for a 32-bit Linux
 build); --windows says that it is a Windows program.
@@ -22,7 +22,7 @@ import unittest
 VNTDB = None
 EMULATOR = []
 WINDOWS = False
-ADDRESS_LIMIT = True
+SANITIZED = False
 
 RECORD_SIZE = 405
 MOST_RECORDS = 1_000_000
@@ -81,7 +81,7 @@ class VntdbLimitsTest(unittest.TestCase):
             self.assertFalse(os.path.exists(out), args)
 
     def test_short_of_memory_it_stops_rather_than_take_part_of_a_file(self):
-        if WINDOWS or not ADDRESS_LIMIT:
+        if WINDOWS or SANITIZED:
             self.skipTest("limits the address space of a Linux process")
         # The 32-bit programs' case, on any machine: as little address space
         # as may be left to hold a 40 MB database, or a 40 MB source.
@@ -120,18 +120,18 @@ class VntdbLimitsTest(unittest.TestCase):
 
 
 def main():
-    global VNTDB, EMULATOR, WINDOWS, ADDRESS_LIMIT
+    global VNTDB, EMULATOR, WINDOWS, SANITIZED
     parser = argparse.ArgumentParser()
     parser.add_argument("--vntdb", required=True)
     parser.add_argument("--emulator", default="")
     parser.add_argument("--windows", action="store_true")
-    parser.add_argument("--no-address-limit", action="store_true",
+    parser.add_argument("--sanitized", action="store_true",
                         help="leave out the test that limits the address space (sanitizer builds)")
     args, rest = parser.parse_known_args()
     VNTDB = os.path.abspath(args.vntdb)
     EMULATOR = [part for part in args.emulator.split("|") if part]
     WINDOWS = args.windows
-    ADDRESS_LIMIT = not args.no_address_limit
+    SANITIZED = args.sanitized
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
