@@ -9,10 +9,8 @@ build); --windows says that it is a Windows program, with Windows file names.
 The databases are written by this script's own small writer, independent of
 the program's code, so a fault in the shared format code can't hide itself.
 """
-import argparse
 import json
 import os
-import resource
 import shutil
 import stat
 import struct
@@ -23,6 +21,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "fuzz"))
 import make_seeds  # noqa: E402  (its PE writer, for files with a version resource)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_test  # noqa: E402
 
 CLI = None
 EMULATOR = []
@@ -48,13 +48,8 @@ def database(records) -> bytes:
 
 
 def run(*args, cwd=None, stdout=subprocess.PIPE, prefix=(), address_space=None):
-    def limit():
-        # The soft limit only: scripts/i386-run hands it on to qemu's guest.
-        hard = resource.getrlimit(resource.RLIMIT_AS)[1]
-        resource.setrlimit(resource.RLIMIT_AS, (address_space, hard))
-
     result = subprocess.run(list(prefix) + EMULATOR + [CLI] + list(args), stdout=stdout, stderr=subprocess.PIPE,
-                            cwd=cwd, timeout=120, preexec_fn=limit if address_space else None)
+                            cwd=cwd, timeout=120, preexec_fn=script_test.address_limit(address_space))
     return result.returncode, (result.stdout or b"").decode("utf-8"), result.stderr.decode("utf-8", "replace")
 
 
@@ -436,17 +431,9 @@ class CliTest(unittest.TestCase):
 
 def main():
     global CLI, EMULATOR, WINDOWS, SANITIZED
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--cli", required=True)
-    parser.add_argument("--emulator", default="")
-    parser.add_argument("--windows", action="store_true", help="the program is a Windows program")
-    parser.add_argument("--sanitized", action="store_true",
-                        help="a sanitizer build: the test of a file past 4 GiB is left out")
-    args, rest = parser.parse_known_args()
+    args, rest = script_test.parse_build_arguments("--cli")
     CLI = os.path.abspath(args.cli)
-    EMULATOR = [part for part in args.emulator.split("|") if part]
-    WINDOWS = args.windows
-    SANITIZED = args.sanitized
+    EMULATOR, WINDOWS, SANITIZED = args.emulator, args.windows, args.sanitized
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

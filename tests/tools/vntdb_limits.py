@@ -11,13 +11,14 @@ it has no room for ends it with exit status 2 and a message naming the file:
 never part of a file taken for the whole and exit status 0. The large inputs
 are sparse files, so nothing here writes or reads gigabytes.
 """
-import argparse
 import os
-import resource
 import subprocess
 import sys
 import tempfile
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_test  # noqa: E402
 
 VNTDB = None
 EMULATOR = []
@@ -29,13 +30,8 @@ MOST_RECORDS = 1_000_000
 
 
 def run(*args, address_space=None):
-    def limit():
-        # The soft limit only: scripts/i386-run hands it on to qemu's guest.
-        hard = resource.getrlimit(resource.RLIMIT_AS)[1]
-        resource.setrlimit(resource.RLIMIT_AS, (address_space, hard))
-
     result = subprocess.run(EMULATOR + [VNTDB] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=120, preexec_fn=limit if address_space else None)
+                            timeout=120, preexec_fn=script_test.address_limit(address_space))
     return result.returncode, result.stdout, result.stderr.decode("utf-8", "replace")
 
 
@@ -121,17 +117,9 @@ class VntdbLimitsTest(unittest.TestCase):
 
 def main():
     global VNTDB, EMULATOR, WINDOWS, SANITIZED
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--vntdb", required=True)
-    parser.add_argument("--emulator", default="")
-    parser.add_argument("--windows", action="store_true")
-    parser.add_argument("--sanitized", action="store_true",
-                        help="leave out the test that limits the address space (sanitizer builds)")
-    args, rest = parser.parse_known_args()
+    args, rest = script_test.parse_build_arguments("--vntdb")
     VNTDB = os.path.abspath(args.vntdb)
-    EMULATOR = [part for part in args.emulator.split("|") if part]
-    WINDOWS = args.windows
-    SANITIZED = args.sanitized
+    EMULATOR, WINDOWS, SANITIZED = args.emulator, args.windows, args.sanitized
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
