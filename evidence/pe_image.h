@@ -26,7 +26,6 @@ struct PeImage {
   std::uint8_t linkerMajor = 0;
   std::uint8_t linkerMinor = 0;
   std::uint64_t imageBase = 0;
-  std::uint32_t dataDirectoryCount = 0;
   std::vector<PeSection> sections;  // at most kMaxSections
   std::uint64_t endOfSections = 0;  // the end of the last section's raw data: the overlay starts here
 
