@@ -35,6 +35,8 @@ for a in "$@"; do
   esac
 done
 
+note() { echo "corpus: $*" >&2; }
+
 apt_packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 clang lld
   golang-go rustc libstd-rust-dev-windows mono-mcs nasm
@@ -52,8 +54,13 @@ if [ "$install" = 1 ]; then
   if [ "${#missing[@]}" -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || { echo "corpus: run as root to install ${missing[*]}" >&2; exit 2; }
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # A mirror mid-sync fails an index or a 32-bit package: the corpus takes
+    # what can be had, and says what could not.
+    apt-get update -qq || note "apt-get update failed; going on with the package lists as they are"
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" ||
+      for p in "${missing[@]}"; do
+        apt-get install -y -qq --no-install-recommends "$p" || note "could not install $p"
+      done
   fi
 fi
 
@@ -71,7 +78,6 @@ label() {
   return 0
 }
 have() { command -v "$1" >/dev/null 2>&1; }
-note() { echo "corpus: $*" >&2; }
 
 out="$corpus/built"
 w="$corpus/work"
