@@ -2,9 +2,12 @@
 
 #include <optional>
 
+#include "evidence/toolchain_evidence.h"
+
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "sigdb/signature_database.h"
+#include "verinfo/file_source.h"
 #include "verinfo/version_info.h"
 
 namespace vantric {
@@ -41,6 +44,19 @@ void TakeCompiler(const TLangDefinition* winner, TAppInfo& info) {
   info.compiler = winner->fields[kCompilerField].str();
   info.compilerCompany = winner->fields[kCompilerCompanyField].str();
   info.compilerUrl = winner->fields[kCompilerUrlField].str();
+}
+
+// Where the databases name no compiler, the file's own evidence may still
+// name the family (a program linked by Microsoft's linker that imports no C
+// runtime, say).
+void TakeCompilerFamily(const ToolchainFindings& findings, TAppInfo& info) {
+  if (info.compiler != kNoValue) return;
+  for (const ToolchainFinding& finding : findings) {
+    if (finding.kind == FindingKind::kCompiler) {
+      info.compiler = finding.name;
+      return;
+    }
+  }
 }
 
 AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
@@ -93,6 +109,9 @@ AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& com
     file->Close();
     TakeCompression(winners.compression, info);
     TakeCompiler(winners.compiler, info);
+    FileSource source(path);
+    info.toolchain = ReadToolchainEvidence(SourceView(source));
+    TakeCompilerFamily(info.toolchain, info);
   } catch (const IoError& error) {
     return Failure(AnalysisStatus::kIoError, error.what());
   }

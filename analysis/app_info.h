@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include "evidence/toolchain_finding.h"
+
 namespace vantric {
 
-// What one analysis found out about a file: twelve strings in three groups.
+// What one analysis found out about a file: twelve strings in three groups,
+// and what the file says about its own making.
 struct TAppInfo {
   // Version resource.
   std::string fileName;
@@ -21,6 +24,9 @@ struct TAppInfo {
   std::string program;
   std::string programCompany;
   std::string programUrl;
+  // Toolchain evidence, most specific first; beside the fields, which stay
+  // the databases' answer.
+  ToolchainFindings toolchain;
 
   bool operator==(const TAppInfo&) const = default;
 };

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "app/toolchain_hint.h"
 #include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
 #include "ui/font.h"
@@ -147,6 +148,10 @@ void TMainForm::CreateControls() {
     buttons_[i] = std::move(button);
   }
   buttons_[kBiewButton]->Show(false);
+  // The compiler fields' hint lists the toolchain evidence of the file shown.
+  for (const ResultFieldInfo& info : kResultFields) {
+    if (info.group == ResultGroup::kCompiler) hints_.AddTool(handle(), Field(info.field), "");
+  }
 
   create(databaseLabel_, "STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX, kDatabaseLabelBounds);
   databaseLabel_.SetFont(labelFont_.get());
@@ -363,12 +368,21 @@ void TMainForm::SetStatus(const std::string& text) {
 
 void TMainForm::ClearResults() {
   for (ResultFieldControl& field : fields_) field.control.SetText({});
+  ShowToolchainHint({});
+}
+
+void TMainForm::ShowToolchainHint(const ToolchainFindings& findings) {
+  const std::string hint = ToolchainHint(findings);
+  for (const ResultFieldInfo& info : kResultFields) {
+    if (info.group == ResultGroup::kCompiler) hints_.SetToolText(handle(), Field(info.field), hint);
+  }
 }
 
 void TMainForm::ShowAppInfo(const TAppInfo& info) {
   for (int i = 0; i < kResultFieldCount; ++i) fields_[i].control.SetText(info.*kResultFields[i].value);
   SetLinkStyle(ResultField::kCompilerUrl, info.compilerUrl.size() >= 2);
   SetLinkStyle(ResultField::kProgramUrl, info.programUrl.size() >= 2);
+  ShowToolchainHint(info.toolchain);
 }
 
 void TMainForm::SetLinkStyle(ResultField field, bool isLink) {

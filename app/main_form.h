@@ -61,6 +61,7 @@ class TMainForm : public ui::Window {
   void AnalyzeFile(const std::string& path);
   void ClearResults();
   void ShowAppInfo(const TAppInfo& info);
+  void ShowToolchainHint(const ToolchainFindings& findings);
   void SetLinkStyle(ResultField field, bool isLink);
 
   // The seams: every message box and every shell launch of the window.

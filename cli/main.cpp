@@ -41,20 +41,31 @@ options:
                          (links to folders are not followed)
       --json             one JSON object per line instead of text:
                          {"path","status","version":{...},"compiler":{...},
-                         "compression":{...}}; status is ok, not-found,
-                         too-small, open-failed or io-error, with
-                         an "error" text (and no groups) when not ok. Under
-                         -r, paths left out get a line too: status skipped
-                         (links to folders, devices) or io-error (a folder
-                         that can't be read). "path" is lossless: each byte
-                         that is not valid UTF-8 is written as \udcXX
+                         "compression":{...},"toolchain":[...]}; status is
+                         ok, not-found, too-small, open-failed or io-error,
+                         with an "error" text (and no groups) when not
+                         ok. Under -r, paths left out get a line too:
+                         status skipped (links to folders, devices) or
+                         io-error (a folder that can't be read). "path"
+                         is lossless: each byte that is not valid UTF-8
+                         is written as \udcXX
                          (Python's "surrogateescape" reads it back); in
                          other text such bytes are written as the
-                         characters U+0080 to U+00FF.
+                         characters U+0080 to U+00FF. "toolchain" lists
+                         what the file says about its own making, most
+                         specific first: {"kind","name","version",
+                         "evidence"}, kind being compiler, linker, runtime,
+                         packer, installer or tool (e.g. the Rich header
+                         of Microsoft's linker, "version":"checksum ok" or
+                         "checksum wrong"); the text output shows it as a
+                         "Toolchain:" block.
   -j, --jobs N           analyse N files at a time (default 1); the output
                          keeps the order of the input
       --summary          after the files, how many files each compiler and
-                         each packer was found in, and how many had none
+                         each packer was found in, and how many had none;
+                         and how many each toolchain generation made
+                         ("Visual Studio 2019", "Go 1.21"), from the
+                         toolchain evidence
                          (with --json: one last object, {"summary":{...}})
       --compiler-db FILE     compiler signatures (default: vantric.vnt)
       --compression-db FILE  packer signatures (default: compression.vnt)

@@ -21,6 +21,28 @@ void AppendEscapedCodeUnit(std::string& out, unsigned value, unsigned high = 0) 
 // Whether the i-th result field is the first of its group.
 bool StartsGroup(std::size_t i) { return i == 0 || kResultFields[i - 1].group != kResultFields[i].group; }
 
+// "  Toolchain:" and one finding a line, after the compiler group.
+std::string ToolchainText(const ToolchainFindings& findings) {
+  if (findings.empty()) return {};
+  std::string out = "  Toolchain:\n";
+  for (const ToolchainFinding& finding : findings) {
+    std::string line = std::string(KindLabel(finding.kind)) + ": " + finding.name;
+    if (!finding.version.empty()) line += " " + finding.version;
+    out += "    " + TerminalText(line) + "  [" + TerminalText(finding.evidence) + "]\n";
+  }
+  return out;
+}
+
+std::string ToolchainJson(const ToolchainFindings& findings) {
+  std::string out = "[";
+  for (const ToolchainFinding& finding : findings) {
+    if (out.size() > 1) out += ",";
+    out += "{\"kind\":" + JsonString(KindName(finding.kind)) + ",\"name\":" + JsonString(finding.name) +
+           ",\"version\":" + JsonString(finding.version) + ",\"evidence\":" + JsonString(finding.evidence) + "}";
+  }
+  return out + "]";
+}
+
 std::string JsonHead(const std::string& path, std::string_view status) {
   return "{\"path\":" + JsonString(path, NonUtf8::kSurrogateEscape) + ",\"status\":" + JsonString(status);
 }
@@ -74,7 +96,10 @@ std::string TextReport(const std::string& path, const AnalysisResult& result) {
   std::string out = TerminalText(path) + "\n";
   for (std::size_t i = 0; i < kResultFields.size(); ++i) {
     const ResultFieldInfo& field = kResultFields[i];
-    if (i > 0 && StartsGroup(i)) out += "\n";
+    if (i > 0 && StartsGroup(i)) {
+      if (field.group == ResultGroup::kCompression) out += ToolchainText(result.info.toolchain);
+      out += "\n";
+    }
     const std::string_view label = field.label;
     out += "  ";
     out += label;
@@ -103,7 +128,7 @@ std::string JsonReport(const std::string& path, const AnalysisResult& result) {
     }
     out += JsonString(field.jsonName) + ":" + JsonString(result.info.*field.value);
   }
-  return out + "}}\n";
+  return out + "},\"toolchain\":" + ToolchainJson(result.info.toolchain) + "}\n";
 }
 
 }  // namespace vantric::cli

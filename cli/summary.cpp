@@ -1,6 +1,7 @@
 #include "cli/summary.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -48,7 +49,40 @@ std::string JsonRows(const std::map<std::string, std::size_t>& counts) {
   return out + "]";
 }
 
+// "1.21.4" -> "1.21", "12-win32" -> "12", "35.0 (...)" -> "35.0".
+std::string_view MajorMinor(std::string_view version) {
+  std::size_t end = 0, dots = 0;
+  while (end < version.size() && (std::isdigit(static_cast<unsigned char>(version[end])) ||
+                                  (version[end] == '.' && ++dots < 2))) {
+    ++end;
+  }
+  if (end > 0 && version[end - 1] == '.') --end;
+  return version.substr(0, end);
+}
+
 }  // namespace
+
+std::string ToolchainGeneration(const ToolchainFindings& findings) {
+  const ToolchainFinding* chosen = nullptr;
+  for (const FindingKind kind : {FindingKind::kCompiler, FindingKind::kLinker, FindingKind::kRuntime}) {
+    for (const ToolchainFinding& finding : findings) {
+      if (!chosen && finding.kind == kind) chosen = &finding;
+    }
+  }
+  if (!chosen) return kNone;
+  // A release named in parentheses: "(Visual Studio 2019 version 16.11)".
+  const std::size_t open = chosen->version.find('(');
+  const std::size_t close = chosen->version.find(')', open);
+  if (open != std::string::npos && close != std::string::npos) {
+    std::string release = chosen->version.substr(open + 1, close - open - 1);
+    if (release.rfind("Visual Studio ", 0) == 0) {
+      for (const char* cut : {" version ", " Update ", " SP"}) release = release.substr(0, release.find(cut));
+    }
+    return release;
+  }
+  const std::string_view version = MajorMinor(chosen->version);
+  return version.empty() ? chosen->name : chosen->name + " " + std::string(version);
+}
 
 void Summary::Add(const AnalysisResult& result) {
   ++files_;
@@ -56,6 +90,7 @@ void Summary::Add(const AnalysisResult& result) {
   ++analysed_;
   ++compilers_[result.info.compiler];
   ++packers_[result.info.program];
+  ++generations_[ToolchainGeneration(result.info.toolchain)];
 }
 
 std::string Summary::Text() const {
@@ -63,13 +98,16 @@ std::string Summary::Text() const {
       "Summary: " + std::to_string(files_) + " files, " + std::to_string(analysed_) + " analysed\n";
   AppendTable(out, "compiler", compilers_);
   AppendTable(out, "packer", packers_);
+  AppendTable(out, "toolchain generation", generations_);
   return out;
 }
 
 std::string Summary::Json() const {
   return "{\"summary\":{\"files\":" + std::to_string(files_) + ",\"analysed\":" + std::to_string(analysed_) +
          ",\"compilers\":" + JsonRows(compilers_) + ",\"no_compiler\":" + std::to_string(NoneOf(compilers_)) +
-         ",\"packers\":" + JsonRows(packers_) + ",\"no_packer\":" + std::to_string(NoneOf(packers_)) + "}}\n";
+         ",\"packers\":" + JsonRows(packers_) + ",\"no_packer\":" + std::to_string(NoneOf(packers_)) +
+         ",\"generations\":" + JsonRows(generations_) +
+         ",\"no_generation\":" + std::to_string(NoneOf(generations_)) + "}}\n";
 }
 
 }  // namespace vantric::cli

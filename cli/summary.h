@@ -27,6 +27,13 @@ class Summary {
   // Keyed by the name reported; "-" is "none found".
   std::map<std::string, std::size_t> compilers_;
   std::map<std::string, std::size_t> packers_;
+  std::map<std::string, std::size_t> generations_;
 };
+
+// The toolchain generation the findings name, for counting: "Visual Studio
+// 2019", "Delphi 11 Alexandria", "Go 1.21", "GCC (MinGW-w64) 12"; "-" when
+// they name none. Taken from the first compiler finding, else the first
+// linker, else the first runtime.
+std::string ToolchainGeneration(const ToolchainFindings& findings);
 
 }  // namespace vantric::cli

@@ -26,7 +26,9 @@ struct Located {
 };
 
 // "14.29" and the build as "14.29.30133"; the compiler of the same release
-// counts its versions from 19 (from 12 before Visual Studio 2015).
+// counts its versions from 19 (from 12 before Visual Studio 2015). Where the
+// table knows no tools version for the build, the linker's own version in
+// the optional header stands in.
 std::string ToolVersion(std::string_view toolsVersion, std::uint16_t build, bool compiler) {
   unsigned major = 0, minor = 0;
   if (std::sscanf(std::string(toolsVersion).c_str(), "%u.%u", &major, &minor) != 2) {
@@ -93,7 +95,8 @@ void FindRichHeaderEvidence(const EvidenceBytes& bytes, ToolchainFindings& findi
                            std::to_string(compiler.entry->build);
     if (ltcg) evidence += ", link-time code generation";
     if (pgo) evidence += ", profile-guided optimization";
-    findings.push_back({FindingKind::kCompiler, "Microsoft Visual C++", Versioned(compiler, {}, true), evidence});
+    findings.push_back(
+        {FindingKind::kCompiler, "Microsoft Visual C++", Versioned(compiler, linkerTools, true), evidence});
   }
   if (linker.entry) {
     findings.push_back({FindingKind::kLinker, "Microsoft Linker", Versioned(linker, linkerTools, false),

@@ -312,6 +312,13 @@ TEST_F(MainFormTest, FillsTheFieldsInScreenOrderAndStylesLinks) {
   }
   EXPECT_EQ(form.FieldTextColour(ResultField::kCompiler), 0u);
 
+  // The compiler fields' hint lists what this MinGW-w64 program says of its
+  // making; every field of the group shows the same.
+  const std::string hint = form.Hints().ToolText(form.handle(), form.Field(ResultField::kCompiler));
+  EXPECT_EQ(hint.rfind("Compiler: GCC (MinGW-w64) ", 0), 0u) << hint;
+  EXPECT_NE(hint.find("\r\nLinker: GNU ld 2."), std::string::npos) << hint;
+  EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Field(ResultField::kLanguage)), hint);
+
   // What the window really draws with: the colours handed to the edit control
   // and the cursor it shows.
   const HWND url = form.Field(ResultField::kCompilerUrl);
@@ -366,6 +373,7 @@ TEST_F(MainFormTest, FilesThatStopTheAnalysisEarly) {
   const std::string nine = dir_.Write("nine.bin", "123456789");
   form.AnalyzeFile(nine);
   EXPECT_EQ(AllFields(form), kEmptyFields);
+  EXPECT_EQ(form.Hints().ToolText(form.handle(), form.Field(ResultField::kCompiler)), "");
   EXPECT_EQ(Caption(), nine);
   EXPECT_TRUE(boxes_.boxes().empty());
 
