@@ -11,6 +11,7 @@ namespace {
 // the data past the sections (an installer's archive) and the end of the
 // file (trailers).
 constexpr std::uint64_t kHeadersBytes = 64u << 10;
+constexpr std::uint64_t kHeadersOverlap = 64;
 constexpr std::uint64_t kSectionHeadBytes = 4u << 20;
 constexpr std::uint64_t kSectionTailBytes = 1u << 20;
 constexpr std::uint64_t kOverlayBytes = 1u << 20;
@@ -22,17 +23,17 @@ class RegionReader {
   RegionReader(SourceView file, std::vector<EvidenceRegion>& regions) : file_(file), regions_(regions) {}
 
   // Reads [offset, offset + size) clipped to the file and the budget, less
-  // what an earlier region already holds at its start.
+  // what an earlier region already holds at its start. A section keeps its
+  // start, and with it the addresses of its bytes.
   void Read(std::string name, std::uint64_t offset, std::uint64_t size, std::optional<std::uint32_t> rva = {}) {
     if (offset >= file_.Size()) return;
     size = std::min({size, file_.Size() - offset, kEvidenceByteBudget - used_});
     for (const EvidenceRegion& held : regions_) {  // skip what is already in hand
       const std::uint64_t heldEnd = held.fileOffset + held.bytes.size();
-      if (held.fileOffset <= offset && offset < heldEnd) {
+      if (!rva && held.fileOffset <= offset && offset < heldEnd) {
         const std::uint64_t skip = std::min(size, heldEnd - offset);
         offset += skip;
         size -= skip;
-        if (rva) *rva += static_cast<std::uint32_t>(skip);
       }
     }
     if (size == 0) return;
@@ -50,6 +51,13 @@ class RegionReader {
 };
 
 }  // namespace
+
+const EvidenceRegion* EvidenceBytes::Region(std::string_view name) const {
+  for (const EvidenceRegion& region : regions) {
+    if (region.name == name) return &region;
+  }
+  return nullptr;
+}
 
 std::optional<std::string_view> EvidenceBytes::AtRva(std::uint64_t rva, std::uint64_t size) const {
   for (const EvidenceRegion& region : regions) {
@@ -75,11 +83,12 @@ EvidenceBytes ReadEvidenceBytes(SourceView file) {
     reader.Read("end", file.Size() - std::min(file.Size(), kFileEndBytes), kFileEndBytes);
     return bytes;
   }
-  // Up to the first section, so that the section's bytes keep their address.
+  // The headers, and a little into the first section: a packer's block may
+  // straddle the two ("3.94\0UPX!" at the end of the headers).
   std::uint64_t headers = kHeadersBytes;
   for (const PeSection& section : bytes.pe->sections) {
     if (section.rawSize != 0 && section.rawOffset > bytes.pe->peOffset) {
-      headers = std::min<std::uint64_t>(headers, section.rawOffset);
+      headers = std::min<std::uint64_t>(headers, std::uint64_t{section.rawOffset} + kHeadersOverlap);
     }
   }
   reader.Read("headers", 0, headers);

@@ -28,8 +28,11 @@ struct EvidenceRegion {
 struct EvidenceBytes {
   SourceView file;
   std::optional<PeImage> pe;           // nothing for a file that is no PE image
-  std::vector<EvidenceRegion> regions;  // headers first, then sections, overlay, end of file
+  std::vector<EvidenceRegion> regions;  // the sections', headers, overlay, end of file
 
+  // The region of that name ("headers", "overlay", "end", a section's), or
+  // nullptr.
+  const EvidenceRegion* Region(std::string_view name) const;
   // The `size` bytes at `rva` when one region holds all of them.
   std::optional<std::string_view> AtRva(std::uint64_t rva, std::uint64_t size) const;
   // The same for a virtual address (the image base added).

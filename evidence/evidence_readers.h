@@ -14,7 +14,7 @@ void FindGoEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);
 void FindGccEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);
 void FindRustEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);
 void FindDotNetEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);
-void FindStatedCompilerEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);  // Delphi, Nim, Zig
+void FindStatedCompilerEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);  // Delphi, Free Pascal
 void FindPackerEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings);  // UPX, NSIS, Inno Setup, PAR, 7-Zip
 
 }  // namespace vantric

@@ -9,7 +9,9 @@ namespace {
 
 // Each object GCC compiles carries "GCC: (VENDOR) VERSION"; a program holds
 // one per object, from its own sources and from the runtime's.
-constexpr std::string_view kIdent = "GCC: (";
+// The ident is a string of its own, NUL before and after: so text that only
+// looks like one (in compressed data, say) is passed over.
+constexpr std::string_view kIdent("\0GCC: (", 7);
 constexpr std::size_t kMostIdents = 512;
 
 std::string Flavour(const EvidenceBytes& bytes, std::string_view vendors) {
@@ -43,8 +45,11 @@ void FindGccEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
       bytes, kIdent, 128,
       [&](std::string_view after) {
         const std::string_view ident = PrintablePrefix(after, "", 120);
+        const bool whole = ident.size() < after.size() && after[ident.size()] == '\0';
         const std::size_t close = ident.rfind(") ");
-        if (close != std::string_view::npos && close + 2 < ident.size()) ++idents["(" + std::string(ident)];
+        if (whole && close != std::string_view::npos && close + 2 < ident.size()) {
+          ++idents["(" + std::string(ident)];
+        }
         return true;
       },
       kMostIdents);
@@ -61,6 +66,13 @@ void FindGccEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
       version = stated;
     }
     evidence += (evidence.empty() ? "" : ", ") + std::string("\"GCC: ") + ident + "\" x" + std::to_string(count);
+  }
+  // Linked by anything but GNU ld (LLVM's lld writes 14.00), the idents are
+  // the MinGW-w64 runtime's: clang compiled the program itself.
+  if (bytes.pe && bytes.pe->linkerMajor == 14) {
+    findings.push_back({FindingKind::kRuntime, "runtime objects built by " + Flavour(bytes, vendors), version,
+                        "stated idents: " + evidence});
+    return;
   }
   findings.push_back({FindingKind::kCompiler, Flavour(bytes, vendors), version, "stated idents: " + evidence});
 }

@@ -41,7 +41,8 @@ bool HasSection(const PeImage& pe, std::string_view name) {
 // 2.x numbers of their own). .NET compilers write numbers of their own too.
 void FindLinkerVersionEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
   if (!bytes.pe || bytes.pe->DataDirectory(kClrDirectory)) return;
-  if (!bytes.regions.empty() && DecodeRichHeader(bytes.regions.front().Text(), bytes.pe->peOffset)) return;
+  const EvidenceRegion* headers = bytes.Region("headers");
+  if (headers && DecodeRichHeader(headers->Text(), bytes.pe->peOffset)) return;
   const unsigned major = bytes.pe->linkerMajor, minor = bytes.pe->linkerMinor;
   char version[16];
   std::snprintf(version, sizeof version, "%u.%02u", major, minor);

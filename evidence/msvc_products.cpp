@@ -425,14 +425,15 @@ constexpr ReleaseRow kReleases[] = {
     // 1950-1959 (cmake.org/cmake/help, variable MSVC_VERSION), its first
     // toolset 14.50; 18.1-18.5 continue 18.0's 357xx build series. Which 14.5x
     // toolset 18.6's 362xx builds are is not published in these sources, so it
-    // is left empty.
+    // is left empty. The newest row stays open: later builds than the sources
+    // know are "or later", not a release they may not be.
     {E::kVs14, 35717, {kVs2026, "version 18.0", "14.50"}},
     {E::kVs14, 35720, {kVs2026, "version 18.1", "14.50"}},
     {E::kVs14, 35722, {kVs2026, "version 18.2", "14.50"}},
     {E::kVs14, 35724, {kVs2026, "version 18.3", "14.50"}},
     {E::kVs14, 35726, {kVs2026, "version 18.4", "14.50"}},
     {E::kVs14, 35729, {kVs2026, "version 18.5", "14.50"}},
-    {E::kVs14, 36243, {kVs2026, "version 18.6", ""}},
+    {E::kVs14, 36243, {kVs2026, "version 18.6 or later", ""}},
 };
 
 constexpr bool ReleasesOrdered() {

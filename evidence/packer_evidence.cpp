@@ -81,10 +81,7 @@ void FindParPacker(const EvidenceBytes& bytes, ToolchainFindings& findings) {
 // a ";!@Install@!UTF-8!" configuration) after them; the stub's version
 // resource names 7-Zip and its version.
 void FindSevenZipSfx(const EvidenceBytes& bytes, ToolchainFindings& findings) {
-  const EvidenceRegion* overlay = nullptr;
-  for (const EvidenceRegion& region : bytes.regions) {
-    if (region.name == "overlay") overlay = &region;
-  }
+  const EvidenceRegion* overlay = bytes.Region("overlay");
   if (!overlay) return;
   const std::string_view signature("7z\xBC\xAF\x27\x1C", 6);
   const std::string_view data = overlay->Text();

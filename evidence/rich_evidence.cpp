@@ -48,6 +48,12 @@ std::string Versioned(const Located& at, std::string_view fallbackTools, bool co
     text += " (" + std::string(release->generation);
     if (!release->update.empty()) text += " " + std::string(release->update);
     text += ")";
+  } else if (at.product->era != MsvcEra::kNone && at.product->era != MsvcEra::kVs14) {
+    // Before 2015 a product id belongs to one generation: a build the table
+    // does not list (a beta, a DDK's compiler) still names it.
+    if (const std::optional<MsvcRelease> last = MsvcReleaseOf(*at.product, 0xFFFF)) {
+      text += " (" + std::string(last->generation) + " generation, a build not in the table)";
+    }
   }
   return text;
 }
@@ -72,8 +78,9 @@ std::string EntryList(const RichHeader& header) {
 }  // namespace
 
 void FindRichHeaderEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
-  if (!bytes.pe || bytes.regions.empty() || bytes.regions.front().name != "headers") return;
-  const std::optional<RichHeader> header = DecodeRichHeader(bytes.regions.front().Text(), bytes.pe->peOffset);
+  const EvidenceRegion* headers = bytes.Region("headers");
+  if (!bytes.pe || !headers) return;
+  const std::optional<RichHeader> header = DecodeRichHeader(headers->Text(), bytes.pe->peOffset);
   if (!header) return;
 
   Located linker, compiler;

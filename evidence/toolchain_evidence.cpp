@@ -9,8 +9,10 @@ namespace vantric {
 ToolchainFindings ReadToolchainEvidence(SourceView file) {
   const EvidenceBytes bytes = ReadEvidenceBytes(file);
   ToolchainFindings findings;
-  for (const auto reader : {FindRichHeaderEvidence, FindStatedCompilerEvidence, FindGccEvidence, FindGoEvidence,
-                            FindRustEvidence, FindDotNetEvidence, FindLinkerVersionEvidence, FindPackerEvidence}) {
+  // A language's own compiler before the C compilers that may have built only
+  // its runtime or the libraries it links (a Rust program's C parts).
+  for (const auto reader : {FindGoEvidence, FindRustEvidence, FindStatedCompilerEvidence, FindDotNetEvidence,
+                            FindRichHeaderEvidence, FindGccEvidence, FindLinkerVersionEvidence, FindPackerEvidence}) {
     reader(bytes, findings);
   }
   // Compilers first, then linkers, runtimes, packers, installers, tools;

@@ -60,6 +60,44 @@ def table(title, counts, order):
     return total, n
 
 
+# What the toolchain evidence must name for a family, where the family's
+# files state it: the finding's name starts with the first text, and the
+# version the manifest knows (after the family's name) starts its version.
+EVIDENCE = {
+    "Microsoft Visual C++": "Microsoft Visual C++",
+    "GCC (MinGW-w64)": "GCC",
+    "Go": "Go",
+    "rustc": "rustc",
+    ".NET (C#)": ".NET",
+    "Embarcadero Delphi": "Embarcadero Delphi",
+    "Free Pascal": "Free Pascal",
+}
+PACKER_EVIDENCE = ("UPX", "NSIS", "Inno Setup")
+
+
+def stated_version(label, family):
+    """ "GCC (MinGW-w64) 12" -> "12", "Embarcadero Delphi (compiler 35.0)" -> "35.0"."""
+    if label in ("-", "") or not label.startswith(family):
+        return ""
+    rest = label[len(family):].strip()
+    return rest.removeprefix("(compiler ").rstrip(")").removeprefix("(gc) ")
+
+
+def evidence_verdict(findings, name, version, kinds):
+    """right / wrong / unidentified: whether a finding of `kinds` names `name`
+    at `version`; a Microsoft Visual C++ finding must name its generation."""
+    named = [f for f in findings if f["kind"] in kinds]
+    for f in named:
+        if not f["name"].startswith(name):
+            continue
+        if name == "Microsoft Visual C++" and "(Visual Studio" not in f["version"]:
+            return "unidentified"
+        if name == "Go" and version:
+            version = version.removeprefix("Go (gc) ")
+        return "right" if f["version"].startswith(version) else "wrong"
+    return "unidentified"
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--cli", required=True)
@@ -84,6 +122,8 @@ def main():
     by_source = collections.Counter()
     # Per versioned name: how many files were named down to that version.
     by_version = collections.defaultdict(collections.Counter)
+    # Per family: whether the toolchain evidence named its version.
+    by_evidence = collections.defaultdict(collections.Counter)
     misses = []
     false_claims = []
     for path, family, packer, source, compiler_version, packer_version in entries:
@@ -109,6 +149,24 @@ def main():
                 by_version[want][v] += 1
                 if v != "right":
                     misses.append((path, want, got))
+        findings = obj.get("toolchain", [])
+        if not packed and family in EVIDENCE:
+            want = stated_version(compiler_version, family)
+            v = evidence_verdict(findings, EVIDENCE[family], want, ("compiler", "runtime"))
+            by_evidence[family][v] += 1
+            if v != "right":
+                misses.append((path, f"evidence {family} {want}", str(findings)[:200]))
+        if family == "none" and not packed and any(f["kind"] == "compiler" for f in findings):
+            by_evidence["none (no compiler may be named)"]["wrong"] += 1
+            misses.append((path, "no compiler evidence", str(findings)[:200]))
+        elif family == "none" and not packed:
+            by_evidence["none (no compiler may be named)"]["right"] += 1
+        for name in PACKER_EVIDENCE:
+            if packer.startswith(name):
+                v = evidence_verdict(findings, name, stated_version(packer_version, name), ("packer", "installer"))
+                by_evidence[name][v] += 1
+                if v != "right":
+                    misses.append((path, f"evidence {name}", str(findings)[:200]))
         if packer != "-":
             v = judge(packer, program)
             by_packer[packer][v] += 1
@@ -126,6 +184,9 @@ def main():
     if by_version:
         print()
         table("version level", by_version, sorted(by_version))
+    if by_evidence:
+        print()
+        table("toolchain evidence", by_evidence, sorted(by_evidence))
     print()
     unpacked = sum(1 for e in entries if e[2] == "-")
     print(f"false packer claims on unpacked files: {len(false_claims)} of {unpacked}")

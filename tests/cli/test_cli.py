@@ -274,7 +274,8 @@ class CliTest(unittest.TestCase):
         self.assertEqual(objects[-1], {"summary": {
             "files": 4, "analysed": 3,
             "compilers": [{"name": "Compiler A", "files": 1}, {"name": "Compiler B", "files": 1}],
-            "no_compiler": 1, "packers": [{"name": "Packer", "files": 1}], "no_packer": 2}})
+            "no_compiler": 1, "packers": [{"name": "Packer", "files": 1}], "no_packer": 2,
+            "generations": [], "no_generation": 3}})
         # In text, a name from a hostile database reaches the terminal escaped.
         evil = os.path.join(self.dir, "db", "evil.vnt")
         with open(evil, "wb") as f:
@@ -285,7 +286,7 @@ class CliTest(unittest.TestCase):
         summary = out[out.index("Summary: 3 files, 3 analysed"):].splitlines()
         self.assertEqual([line.split() for line in summary[1:]],
                          [["compiler", "files"], ["Red\\x1b[31m\\xc2\\x9b2J", "2"], ["none", "1"],
-                          ["packer", "files"], ["none", "3"]])
+                          ["packer", "files"], ["none", "3"], ["toolchain", "generation", "files"], ["none", "3"]])
 
     def test_usage(self):
         for args in ([], ["--frobnicate", self.both], ["-j", "0", self.both], ["-j", "1x", self.both],

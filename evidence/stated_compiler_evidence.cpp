@@ -1,3 +1,4 @@
+#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -8,8 +9,9 @@ namespace vantric {
 namespace {
 
 // Delphi's runtime states "Embarcadero Delphi for Win32 compiler version
-// 35.0 (28.0.48361.3236)". Nim and Zig state no version of their own in the
-// programs they make, so Delphi is the one compiler read here.
+// 35.0 (28.0.48361.3236)", Free Pascal's "FPC 3.2.2 [2021/05/19] for x86_64
+// - Win64". Nim and Zig state no version of their own in the programs they
+// make.
 constexpr std::string_view kStatements[] = {" Delphi for Win32 compiler version ",
                                             " Delphi for Win64 compiler version "};
 
@@ -31,9 +33,21 @@ constexpr DelphiRelease kReleases[] = {
     {35, "Delphi 11 Alexandria"},  {36, "Delphi 12 Athens"},     {37, "Delphi 13 Florence"},
 };
 
-}  // namespace
+void FindFreePascal(const EvidenceBytes& bytes, ToolchainFindings& findings) {
+  ForEachStatedText(bytes, std::string_view("\0FPC ", 5), 80, [&](std::string_view after) {
+    const std::string_view stated = PrintablePrefix(after);
+    const std::size_t date = stated.find(" [");
+    if (stated.empty() || !std::isdigit(static_cast<unsigned char>(stated[0])) || date == std::string_view::npos ||
+        stated.find("] for ", date) == std::string_view::npos) {
+      return true;
+    }
+    findings.push_back({FindingKind::kCompiler, "Free Pascal", std::string(stated.substr(0, date)),
+                        "stated text: \"FPC " + std::string(stated) + "\""});
+    return false;
+  });
+}
 
-void FindStatedCompilerEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
+void FindDelphi(const EvidenceBytes& bytes, ToolchainFindings& findings) {
   for (const std::string_view statement : kStatements) {
     bool found = false;
     ForEachStatedText(bytes, statement, 48, [&](std::string_view after) {
@@ -51,6 +65,13 @@ void FindStatedCompilerEvidence(const EvidenceBytes& bytes, ToolchainFindings& f
     });
     if (found) return;
   }
+}
+
+}  // namespace
+
+void FindStatedCompilerEvidence(const EvidenceBytes& bytes, ToolchainFindings& findings) {
+  FindDelphi(bytes, findings);
+  FindFreePascal(bytes, findings);
 }
 
 }  // namespace vantric
