@@ -6,17 +6,19 @@ namespace vantric {
 namespace {
 
 // Where toolchains write: the headers and the DOS stub (Rich header), the
-// start of a section (Go's build information, .NET's metadata, a packer's
-// stub) and its end (GCC's idents, merged last into .rdata), the start of
-// the data past the sections (an installer's archive) and the end of the
-// file (trailers).
+// start of a data section (Go's build information, a runtime's stated
+// version, a packer's stub) and its end (GCC's idents, merged last into
+// .rdata), the start of the data past the sections (an installer's archive)
+// and the end of the file (trailers). Code sections, most of a program's
+// bytes, state nothing: only their edges are read.
 constexpr std::uint64_t kHeadersBytes = 64u << 10;
 constexpr std::uint64_t kHeadersOverlap = 64;
-constexpr std::uint64_t kSectionHeadBytes = 4u << 20;
-constexpr std::uint64_t kSectionTailBytes = 1u << 20;
-constexpr std::uint64_t kOverlayBytes = 1u << 20;
+constexpr std::uint64_t kDataHeadBytes = 128u << 10;
+constexpr std::uint64_t kDataTailBytes = 32u << 10;
+constexpr std::uint64_t kCodeEdgeBytes = 4u << 10;
+constexpr std::uint64_t kOverlayBytes = 64u << 10;
 constexpr std::uint64_t kFileEndBytes = 64u << 10;
-constexpr std::uint64_t kNoPeStartBytes = 1u << 20;
+constexpr std::uint64_t kNoPeStartBytes = 64u << 10;
 
 class RegionReader {
  public:
@@ -93,9 +95,11 @@ EvidenceBytes ReadEvidenceBytes(SourceView file) {
   }
   reader.Read("headers", 0, headers);
   for (const PeSection& section : bytes.pe->sections) {
-    const std::uint64_t head = std::min<std::uint64_t>(section.rawSize, kSectionHeadBytes);
+    if (section.IsDebug()) continue;
+    const std::uint64_t head = std::min(std::uint64_t{section.rawSize}, section.IsCode() ? kCodeEdgeBytes : kDataHeadBytes);
     reader.Read(section.name, section.rawOffset, head, section.virtualAddress);
-    const std::uint64_t tail = std::min<std::uint64_t>(section.rawSize - head, kSectionTailBytes);
+    const std::uint64_t tail =
+        std::min(section.rawSize - head, section.IsCode() ? kCodeEdgeBytes : kDataTailBytes);
     reader.Read(section.name, section.rawOffset + section.rawSize - tail, tail,
                 static_cast<std::uint32_t>(section.virtualAddress + section.rawSize - tail));
   }

@@ -40,7 +40,7 @@ struct EvidenceBytes {
 };
 
 // The most a file makes the evidence reader read in all.
-inline constexpr std::uint64_t kEvidenceByteBudget = 24u << 20;
+inline constexpr std::uint64_t kEvidenceByteBudget = 8u << 20;
 
 // Reads the headers, the start and end of each section, the start of the
 // overlay and the end of the file, within the budget. Throws IoError when

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "evidence/evidence_readers.h"
+#include "evidence/stated_text.h"
 
 namespace vantric {
 namespace {
@@ -206,20 +207,47 @@ std::optional<std::string> StatedGoVersion(std::string_view text, std::size_t at
 }
 
 bool LooksLikeGo(const EvidenceBytes& bytes) {
-  static constexpr std::string_view kMarks[] = {"Go build ID: \"", "runtime.main", kBuildInfoMagic};
-  for (const auto& region : bytes.regions) {
-    for (const auto mark : kMarks) {
-      if (region.Text().find(mark) != std::string_view::npos) return true;
+  // Go's linker writes linker version 3.0 and a .symtab section, even into a
+  // program stripped of its build ID.
+  if (bytes.pe && bytes.pe->linkerMajor == 3 && bytes.pe->linkerMinor == 0) {
+    for (const PeSection& section : bytes.pe->sections) {
+      if (section.name == ".symtab") return true;
     }
   }
-  return false;
+  return StatesText(bytes, "Go build ID: \"") || StatesText(bytes, "runtime.main");
 }
+
+std::optional<std::string> StatedGoVersionIn(std::string_view text) {
+  for (std::size_t at = text.find("go1."); at != std::string_view::npos; at = text.find("go1.", at + 1)) {
+    if (auto version = StatedGoVersion(text, at)) return version;
+  }
+  return std::nullopt;
+}
+
+// The runtime's version text lies anywhere in the read-only data, which in a
+// large program is far past what the regions hold; a Go program without
+// build information is rare, so it alone is read further, a chunk at a time.
+constexpr std::uint64_t kDeepSearchBytes = 16u << 20;
+constexpr std::uint64_t kDeepChunkBytes = 1u << 20;
 
 std::optional<std::string> FindStatedGoVersion(const EvidenceBytes& bytes) {
   for (const auto& region : bytes.regions) {
-    const std::string_view text = region.Text();
-    for (std::size_t at = text.find("go1."); at != std::string_view::npos; at = text.find("go1.", at + 1)) {
-      if (auto version = StatedGoVersion(text, at)) return version;
+    if (auto version = StatedGoVersionIn(region.Text())) return version;
+  }
+  if (!bytes.pe) return std::nullopt;
+  std::uint64_t budget = kDeepSearchBytes;
+  for (const PeSection& section : bytes.pe->sections) {
+    if (section.IsCode() || section.IsDebug()) continue;
+    for (std::uint64_t at = 0; at < section.rawSize && budget > 0; at += kDeepChunkBytes) {
+      // Chunks overlap by a version text's length, so none is cut in two.
+      const std::uint64_t size = std::min({kDeepChunkBytes + 16, section.rawSize - at, budget});
+      const std::optional<SourceView> chunk = bytes.file.Sub(section.rawOffset + at, size);
+      if (!chunk) break;
+      budget -= size;
+      const std::vector<std::uint8_t> data = chunk->CopyFirst(static_cast<std::size_t>(size));
+      if (auto version = StatedGoVersionIn({reinterpret_cast<const char*>(data.data()), data.size()})) {
+        return version;
+      }
     }
   }
   return std::nullopt;

@@ -81,6 +81,7 @@ std::optional<PeImage> ReadPeImage(SourceView file) {
     section.virtualAddress = header->U32(12).value_or(0);
     section.rawSize = header->U32(16).value_or(0);
     section.rawOffset = header->U32(20).value_or(0);
+    section.characteristics = header->U32(36).value_or(0);
     // What the file holds of the section: the rest is zeros at run time.
     if (section.rawOffset >= file.Size()) {
       section.rawSize = 0;

@@ -17,6 +17,15 @@ struct PeSection {
   std::uint32_t virtualSize = 0;
   std::uint32_t rawOffset = 0;
   std::uint32_t rawSize = 0;
+  std::uint32_t characteristics = 0;
+
+  // Code, not data: toolchains state nothing there.
+  bool IsCode() const { return (characteristics & (kCodeFlag | kExecuteFlag)) != 0; }
+  // Debugging information (".debug_info", or "/4" for a long name GNU ld
+  // kept): large, and no toolchain states its version there.
+  bool IsDebug() const { return name.starts_with(".debug") || name.starts_with("/"); }
+  static constexpr std::uint32_t kCodeFlag = 0x00000020;
+  static constexpr std::uint32_t kExecuteFlag = 0x20000000;
 };
 
 struct PeImage {

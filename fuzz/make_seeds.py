@@ -4,6 +4,8 @@
 corpus/pe_version/*: tiny PE32 and PE32+ files with a version resource.
 corpus/version_block/*: bare VS_VERSIONINFO blocks, each after the one
 selector byte the block fuzzer reads first (0: no extra query path).
+corpus/toolchain_evidence/*: those PE files with a Rich header (its checksum
+right, and wrong), and with the texts toolchains state after them.
 """
 import os
 import struct
@@ -66,6 +68,47 @@ def pe(resource, plus=False, language=0x0409):
     return bytes(header) + raw
 
 
+def rol(value, by):
+    by %= 32
+    return ((value << by) | (value >> (32 - by))) & 0xFFFFFFFF
+
+
+def with_rich_header(image, entries, forged=False):
+    """Moves the PE header to 0xC0 and writes a Rich header of (product,
+    build, count) entries at 0x80, masked with its checksum."""
+    data = bytearray(image)
+    pe_header = bytes(data[0x40:0x200 - 0x80])
+    data[0x40:0x200] = b"\0" * (0x200 - 0x40)
+    data[0xC0:0xC0 + len(pe_header)] = pe_header
+    struct.pack_into("<I", data, 0x3C, 0xC0)
+    checksum = 0x80
+    for i in range(0x80):
+        if not 0x3C <= i < 0x40:
+            checksum = (checksum + rol(data[i], i)) & 0xFFFFFFFF
+    for product, build, count in entries:
+        checksum = (checksum + rol(product << 16 | build, count)) & 0xFFFFFFFF
+    key = checksum ^ (1 if forged else 0)
+    words = [0x536E6144, 0, 0, 0] + [w for p, b, c in entries for w in (p << 16 | b, c)]
+    at = 0x80
+    for word in words:
+        struct.pack_into("<I", data, at, word ^ key)
+        at += 4
+    data[at:at + 4] = b"Rich"
+    struct.pack_into("<I", data, at + 4, key)
+    return bytes(data)
+
+
+def stated_texts():
+    go_version, go_module = b"go1.21.4", b"path\texample.com/tool\nmod\texample.com/tool\tv1.2.3\n"
+    go = (b"\xff Go buildinf:" + bytes([8, 2]) + b"\0" * 16 + bytes([len(go_version)]) + go_version
+          + bytes([len(go_module)]) + go_module)
+    return (b"\0GCC: (GNU) 12-win32\0" + b"\0FPC 3.2.2 [2021/05/19] for x86_64 - Win64\0"
+            + b" Delphi for Win32 compiler version 35.0 (28.0.48361.3236)\0" + b"\0" * 6 + go
+            + b"/rustc/90c541806f23a127002de5b4038be731ba1458ca/library/std/src/io/mod.rs\0"
+            + b"3.96\0UPX!" + b"<description>Nullsoft Install System v3.08</description>"
+            + b"Inno Setup Setup Data (6.4.0)\0" + b"@(#) Packed by PAR::Packer 1.057\0\nPAR.pm\n")
+
+
 def main():
     usual = block("040904E4", 0x04E40409, [("CompanyName", "Example Works"), ("FileVersion", "1, 2, 3, 4")])
     no_fixed = block("040704B0", 0x04B00407, [("Comments", "M\u00fcller \U0001F600")], fixed_part=b"")
@@ -74,6 +117,13 @@ def main():
         "pe_version": {
             "pe32": pe(usual),
             "pe32plus": pe(no_fixed, plus=True, language=0),
+        },
+        "toolchain_evidence": {
+            # Visual Studio 2019 16.11: assembler, C compiler, linker; and an id no table knows.
+            "rich": with_rich_header(pe(usual), [(0x0103, 30133, 4), (0x0104, 30133, 9), (0x0102, 30133, 1),
+                                                 (0x7FFF, 1, 1)]),
+            "rich_forged": with_rich_header(pe(no_fixed, plus=True), [(0x0104, 29913, 3)], forged=True),
+            "stated_texts": pe(usual) + stated_texts(),
         },
         "version_block": {
             "usual": b"\0" + usual,

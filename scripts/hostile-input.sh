@@ -28,7 +28,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 findings=build/fuzz/findings
 mkdir -p "$findings"
-for target in matcher stream_scan pe_version signature_source version_block; do
+for target in matcher stream_scan pe_version signature_source version_block toolchain_evidence; do
   step "fuzz $target for ${seconds}s"
   cp -r "fuzz/corpus/$target" "$work/$target"
   if ! "build/fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \

@@ -38,6 +38,26 @@ print(o.get("compiler", {}).get("compiler", "?") + "\t" + o.get("compression", {
   fi
 }
 
+# expect_evidence FILE KIND NAME VERSION_PREFIX: the file's toolchain evidence
+# has a finding of that kind whose name starts with NAME and version with
+# VERSION_PREFIX, as the tool that made the file tells its own version.
+expect_evidence() {
+  local file="$1" kind="$2" name="$3" version="$4" line
+  line="$("$cli" --json --compiler-db "$data/vantric.vnt" --compression-db "$data/compression.vnt" "$file")"
+  if python3 -c '
+import json, sys
+kind, name, version = sys.argv[2:5]
+found = json.loads(sys.argv[1]).get("toolchain", [])
+sys.exit(not any(f["kind"] == kind and f["name"].startswith(name) and f["version"].startswith(version)
+                 for f in found))
+' "$line" "$kind" "$name" "$version"; then
+    pass=$((pass + 1))
+  else
+    fail=$((fail + 1))
+    echo "FAIL $(basename "$file"): no $kind finding '$name $version' in $line"
+  fi
+}
+
 gcc_fam="GCC (MinGW-w64)"
 built=0
 for arch in i686 x86_64; do
@@ -56,6 +76,13 @@ for arch in i686 x86_64; do
       "$cc" -O2 -o "$work/$arch-version-$shape.exe" "$src/hello.c" "$work/$shape-$arch.o" || fail=$((fail + 1))
   done
   for f in "$work"/$arch-*; do expect "$f" "$gcc_fam" -; done
+  # What the toolchain evidence says, against what the tools say of themselves.
+  gcc_major="$("$cc" -dumpversion | sed 's/[^0-9].*//')"
+  ld_version="$("$arch-w64-mingw32-ld" --version | head -n1 | sed 's/.* //')"
+  for f in "$work/$arch-c.exe" "$work/$arch-cpp.exe" "$work/$arch-lib.dll"; do
+    expect_evidence "$f" compiler "GCC (MinGW-w64)" "$gcc_major"
+    expect_evidence "$f" linker "GNU ld" "$ld_version"
+  done
   built=1
 done
 [ "$built" = 1 ] || { echo "no MinGW-w64 compiler: nothing to test"; exit 77; }
@@ -66,6 +93,7 @@ if command -v makensis >/dev/null; then
   nsis="NSIS $(makensis -VERSION | sed 's/^v//; s/-.*//')"
   makensis -V1 -DOUT="$work/setup.exe" -DPAYLOAD="$payload" "$src/installer.nsi" >/dev/null &&
     expect "$work/setup.exe" "$gcc_fam" "$nsis" || { fail=$((fail + 1)); echo "FAIL makensis"; }
+  [ -f "$work/setup.exe" ] && expect_evidence "$work/setup.exe" installer NSIS "${nsis#NSIS }"
 else
   echo "skip: no makensis"; skip=$((skip + 1))
 fi
