@@ -1,6 +1,8 @@
 #pragma once
 
-#include <commctrl.h>
+#include <windows.h>
+
+#include <commctrl.h>  // after windows.h, whose types it uses
 
 #include <string>
 
