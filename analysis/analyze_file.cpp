@@ -46,19 +46,6 @@ void TakeCompiler(const TLangDefinition* winner, TAppInfo& info) {
   info.compilerUrl = winner->fields[kCompilerUrlField].str();
 }
 
-// Where the databases name no compiler, the file's own evidence may still
-// name the family (a program linked by Microsoft's linker that imports no C
-// runtime, say).
-void TakeCompilerFamily(const ToolchainFindings& findings, TAppInfo& info) {
-  if (info.compiler != kNoValue) return;
-  for (const ToolchainFinding& finding : findings) {
-    if (finding.kind == FindingKind::kCompiler) {
-      info.compiler = finding.name;
-      return;
-    }
-  }
-}
-
 AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
 
 }  // namespace
@@ -111,7 +98,6 @@ AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& com
     TakeCompiler(winners.compiler, info);
     FileSource source(path);
     info.toolchain = ReadToolchainEvidence(SourceView(source));
-    TakeCompilerFamily(info.toolchain, info);
   } catch (const IoError& error) {
     return Failure(AnalysisStatus::kIoError, error.what());
   }

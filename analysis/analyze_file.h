@@ -46,9 +46,9 @@ std::string NamePart(std::string_view path);
 // name start as "-"; a pass that finds nothing leaves its strings so. Version
 // strings come from the version resource when it has one (a missing value is
 // empty text there). Files of any size are read a window at a time. Last,
-// the file's toolchain evidence is read (a bounded number of bytes); where
-// the compiler database names nothing, a compiler the evidence names fills
-// the Compiler field. Never throws for anything the file does.
+// the file's toolchain evidence is read (a bounded number of bytes), beside
+// the fields: they stay the databases' answer. Never throws for anything the
+// file does.
 AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& compilers,
                            const SignatureDatabase& compressions, const AnalysisObserver& observer = {});
 

@@ -134,6 +134,12 @@ def main():
             continue
         by_source[f"{family} <- {source}"] += 1
         compiler = obj["compiler"]["compiler"]
+        # Where the databases name none, the first compiler the evidence names.
+        if compiler == "-":
+            named = [f["name"] for f in obj.get("toolchain", []) if f["kind"] == "compiler"]
+            if named:
+                compiler = named[0]
+                by_source["(family from the evidence)"] += 1
         program = obj["compression"]["program"]
         verdict = judge(family, compiler)
         packed = packer not in ("-",) + INSTALLERS
