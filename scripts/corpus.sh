@@ -312,11 +312,12 @@ if [ -d "$npmdir/x" ]; then
     label "$x/node-notifier/package/vendor/$f" "$msvc" - "npm node-notifier"
   done
   v="$x/electron-winstaller/package/vendor"
-  for f in 7z-x64.exe 7z-x64.dll 7z-arm64.exe StubExecutable.exe WriteZipToSetup.exe rcedit.exe signtool.exe winterop.dll wconsole.dll; do
+  for f in 7z-x64.exe 7z-x64.dll 7z-arm64.exe StubExecutable.exe WriteZipToSetup.exe rcedit.exe signtool.exe winterop.dll; do
     label "$v/$f" "$msvc" - "npm electron-winstaller"
   done
   label "$v/Setup.exe" "$msvc" Squirrel "npm electron-winstaller (Squirrel setup stub)"
-  for f in Squirrel.exe Squirrel-Mono.exe SyncReleases.exe nuget.exe candle.exe light.exe wix.dll \
+  # wconsole.dll is an assembly too: a CLR header, no Rich header, csc's linker version 48.0.
+  for f in Squirrel.exe Squirrel-Mono.exe SyncReleases.exe nuget.exe candle.exe light.exe wix.dll wconsole.dll \
            WixNetFxExtension.dll Microsoft.Deployment.WindowsInstaller.dll Microsoft.Deployment.Resources.dll; do
     label "$v/$f" ".NET (C#)" - "npm electron-winstaller"
   done
