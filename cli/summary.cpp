@@ -70,17 +70,23 @@ std::string ToolchainGeneration(const ToolchainFindings& findings) {
     }
   }
   if (!chosen) return kNone;
-  // A release named in parentheses: "(Visual Studio 2019 version 16.11)".
+  // A product release named in parentheses: "(Visual Studio 2019 version
+  // 16.11)", "(Delphi 11 Alexandria)".
   const std::size_t open = chosen->version.find('(');
   const std::size_t close = chosen->version.find(')', open);
   if (open != std::string::npos && close != std::string::npos) {
     std::string release = chosen->version.substr(open + 1, close - open - 1);
-    if (release.rfind("Visual Studio ", 0) == 0) {
-      for (const char* cut : {" version ", " Update ", " SP"}) release = release.substr(0, release.find(cut));
+    if (release.starts_with("Delphi ")) return release;
+    if (release.starts_with("Visual Studio ")) {
+      for (const char* cut : {" version ", " Update ", " SP", " generation"}) {
+        release = release.substr(0, release.find(cut));
+      }
+      return release;
     }
-    return release;
   }
-  const std::string_view version = MajorMinor(chosen->version);
+  std::string_view version = chosen->version;
+  if (version.starts_with('v')) version.remove_prefix(1);  // .NET's "v4.0.30319"
+  version = MajorMinor(version);
   return version.empty() ? chosen->name : chosen->name + " " + std::string(version);
 }
 

@@ -288,6 +288,33 @@ class CliTest(unittest.TestCase):
                          [["compiler", "files"], ["Red\\x1b[31m\\xc2\\x9b2J", "2"], ["none", "1"],
                           ["packer", "files"], ["none", "3"], ["toolchain", "generation", "files"], ["none", "3"]])
 
+    def test_toolchain_evidence_in_text_json_and_summary(self):
+        # Linker and C compiler of Visual Studio 2019 16.11 (build 30133), the
+        # Rich header's checksum right in one file and wrong in the other.
+        usual = make_seeds.block("040904E4", 0x04E40409, [("CompanyName", "Example Works")])
+        entries = [(0x0104, 30133, 9), (0x0102, 30133, 1)]
+        folder = os.path.join(self.dir, "evidence")
+        os.makedirs(folder, exist_ok=True)
+        paths = []
+        for name, forged in (("linked.exe", False), ("forged.exe", True)):
+            paths.append(os.path.join(folder, name))
+            with open(paths[-1], "wb") as f:
+                f.write(make_seeds.with_rich_header(make_seeds.pe(usual), entries, forged=forged))
+        status, out, err = run("--json", "--summary", *self.db_args, *paths)
+        self.assertEqual(status, 0, err)
+        linked, forged, summary = [json.loads(line) for line in out.splitlines()]
+        vs2019 = "(Visual Studio 2019 version 16.11)"
+        for obj, verdict in ((linked, "checksum ok"), (forged, "checksum wrong")):
+            found = {(f["kind"], f["name"]): f["version"] for f in obj["toolchain"]}
+            self.assertEqual(found[("linker", "Microsoft Linker")], "14.29.30133 " + vs2019)
+            self.assertEqual(found[("compiler", "Microsoft Visual C++")], "19.29.30133 " + vs2019)
+            self.assertEqual(found[("tool", "Rich header")], verdict)
+        self.assertEqual(summary["summary"]["generations"], [{"name": "Visual Studio 2019", "files": 2}])
+        status, out, err = run(*self.db_args, paths[0])
+        block = out[out.index("  Toolchain:\n"):]
+        self.assertIn("\n    Linker: Microsoft Linker 14.29.30133 " + vs2019 + "  [Rich header", block)
+        self.assertLess(block.index("Toolchain"), block.index("  Program:"))
+
     def test_usage(self):
         for args in ([], ["--frobnicate", self.both], ["-j", "0", self.both], ["-j", "1x", self.both],
                      ["-j", "+1", self.both], ["--compiler-db"]):
