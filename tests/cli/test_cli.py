@@ -311,7 +311,8 @@ class CliTest(unittest.TestCase):
             self.assertEqual(found[("tool", "Rich header")], verdict)
         self.assertEqual(summary["summary"]["generations"], [{"name": "Visual Studio 2019", "files": 2}])
         status, out, err = run(*self.db_args, paths[0])
-        block = out[out.index("  Toolchain:\n"):]
+        block = out.replace("\r\n", "\n")  # Windows writes text lines with CR LF
+        block = block[block.index("  Toolchain:\n"):]
         self.assertIn("\n    Linker: Microsoft Linker 14.29.30133 " + vs2019 + "  [Rich header", block)
         self.assertLess(block.index("Toolchain"), block.index("  Program:"))
 
