@@ -372,10 +372,15 @@ class CliTest(unittest.TestCase):
             cases.append(("fifo.vnt", None, 2, "Not a regular file"))
             if not os.path.exists(os.path.join(db, "fifo.vnt")):
                 os.mkfifo(os.path.join(db, "fifo.vnt"))
+        if os.path.exists("/dev/null"):  # Wine maps it to its own null device
+            cases.append(("/dev/null", None, 2, "Not a regular file"))
+        if os.path.exists("/proc/self/mem") and not WINDOWS:  # regular by its mode, of size 0
+            cases.append(("/proc/self/mem", None, 2, "Not a regular file"))
         with open(os.path.join(db, "huge.vnt"), "wb") as f:
             f.truncate(405 * 1_000_001)  # sparse: nothing is written
         for name, data, expected, text in cases:
             path = os.path.join(db, name)
+            text = (path + ": " if name.startswith("/") else "") + text
             if data is not None:
                 with open(path, "wb") as f:
                     f.write(data)
