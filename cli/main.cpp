@@ -79,7 +79,10 @@ options:
 
 Files under 10 bytes are not analysed. Fields a file doesn't have show "-".
 Text output shows control characters and bytes that are not valid UTF-8 as
-C escapes (\n, \x1b).
+C escapes (\n, \x1b), a backslash as \\, and the characters that reorder or
+hide text (bidirectional controls, zero-width characters, U+2028, U+2029,
+U+FEFF) as \u and four lower-case hex digits (\u202e): each text shows in
+one way only.
 
 exit status: 0 every file analysed, 1 some file not analysed (or skipped),
 2 bad command line, a database that can't be loaded, or output that can't

@@ -5,8 +5,9 @@
 namespace vantric {
 namespace {
 
+constexpr char kDigits[] = "0123456789abcdef";
+
 void AppendHexEscape(std::string& out, std::uint8_t byte) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   out += "\\x";
   out += kDigits[byte >> 4];
   out += kDigits[byte & 15];
@@ -26,13 +27,32 @@ char ShortEscape(std::uint8_t byte) {
   }
 }
 
-}  // namespace
+// Characters that draw nothing of their own but turn the text around them
+// (U+202E shows "fdp.exe" as "exe.pdf") or hide in it: the bidirectional
+// marks, embeddings, overrides and isolates, the zero-width characters, the
+// line and paragraph separators, and the byte order mark.
+bool IsFormatCharacter(std::uint32_t c) {
+  return c == 0x061C || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+}
 
-std::size_t Utf8SequenceLength(std::string_view text) {
+void AppendCodePointEscape(std::string& out, std::uint32_t codePoint) {
+  out += "\\u";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(codePoint >> shift) & 15];
+}
+
+// A valid UTF-8 sequence at the start of a text: its length, 0 when there is
+// none, and the code point it stands for.
+struct Utf8Sequence {
+  std::size_t length;
+  std::uint32_t codePoint;
+};
+
+Utf8Sequence DecodeUtf8(std::string_view text) {
   const auto lead = static_cast<std::uint8_t>(text[0]);
   std::size_t length;
   std::uint32_t codePoint;
-  if (lead < 0x80) return 1;
+  if (lead < 0x80) return {1, lead};
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2, codePoint = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -40,33 +60,42 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     length = 4, codePoint = lead & 0x07;
   } else {
-    return 0;
+    return {0, 0};
   }
-  if (text.size() < length) return 0;
+  if (text.size() < length) return {0, 0};
   for (std::size_t i = 1; i < length; ++i) {
     const auto next = static_cast<std::uint8_t>(text[i]);
-    if ((next & 0xC0) != 0x80) return 0;
+    if ((next & 0xC0) != 0x80) return {0, 0};
     codePoint = (codePoint << 6) | (next & 0x3F);
   }
   static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
   if (codePoint < kSmallest[length] || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
-    return 0;
+    return {0, 0};
   }
-  return length;
+  return {length, codePoint};
 }
+
+}  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text) { return DecodeUtf8(text).length; }
 
 std::string TerminalText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   while (!text.empty()) {
     const auto byte = static_cast<std::uint8_t>(text[0]);
-    std::size_t length = Utf8SequenceLength(text);
+    const Utf8Sequence sequence = DecodeUtf8(text);
+    std::size_t length = sequence.length;
     // U+0080..U+009F, the C1 controls, are C2 80..C2 9F in UTF-8: some
     // terminals act on them as on ESC sequences.
-    const bool c1 = length == 2 && byte == 0xC2 && static_cast<std::uint8_t>(text[1]) < 0xA0;
+    const bool c1 = sequence.codePoint >= 0x80 && sequence.codePoint < 0xA0;
     if (length == 0 || c1) {
       length = length == 0 ? 1 : length;
       for (std::size_t i = 0; i < length; ++i) AppendHexEscape(out, static_cast<std::uint8_t>(text[i]));
+    } else if (byte == '\\') {
+      out += "\\\\";
+    } else if (IsFormatCharacter(sequence.codePoint)) {
+      AppendCodePointEscape(out, sequence.codePoint);
     } else if (byte < 0x20 || byte == 0x7F) {
       if (const char letter = ShortEscape(byte)) {
         out += '\\';

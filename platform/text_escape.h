@@ -12,10 +12,20 @@ namespace vantric {
 std::size_t Utf8SequenceLength(std::string_view text);
 
 // Text from a scanned file, a database or a file name, made safe for a
-// terminal: control characters (C0, DEL and the C1 range, whether written as
-// bytes or as UTF-8) and every byte that is not valid UTF-8 become C escapes
-// such as \n, \t and \x1b, so that nothing can move the cursor, retitle the
-// window or forge a line. Valid printable UTF-8 stays as it is.
+// terminal and one-to-one, so that what is shown is what is there:
+//   \\            a backslash;
+//   \a \b \t \n \v \f \r   those control characters;
+//   \xNN          every other control byte (C0, DEL), each byte of a C1
+//                 control written in UTF-8 (U+0080..U+009F: \xc2\x9b), and
+//                 every byte that is not valid UTF-8;
+//   \uNNNN        the characters that reorder or hide text: U+061C,
+//                 U+200B..U+200F, U+2028..U+202E, U+2066..U+2069, U+FEFF
+//                 (so "invoice_<U+202E>fdp.exe" reads invoice_\u202efdp.exe);
+// NN and NNNN in lower-case hex, always two and four digits. Every escape
+// starts with a backslash, the letter after it tells its length, and no other
+// backslash is left, so distinct texts never print alike. Nothing can move
+// the cursor, retitle the window, forge a line or hide a name's true end.
+// Any other valid UTF-8 stays as it is.
 std::string TerminalText(std::string_view text);
 
 }  // namespace vantric

@@ -23,12 +23,31 @@ TLangDefinition RecordFromBytes(const char* bytes) {
   return record;
 }
 
+constexpr char kNoRegularFile[] = "Not a regular file, not a database file";
+
 // A device or a pipe would read as an empty database, or never end.
 void RefuseWhatIsNoFile(const std::string& fileName) {
   switch (KindOfFile(fileName)) {
     case FileKind::kFolder: throw DatabaseError("Is a folder, not a database file");
-    case FileKind::kOther: throw DatabaseError("Not a regular file, not a database file");
+    case FileKind::kOther: throw DatabaseError(kNoRegularFile);
     default: break;
+  }
+}
+
+// A database file's size must tell what it holds. Files of the kernel's
+// making (/proc/self/mem, /proc/self/status) call themselves regular but give
+// a size of 0 whatever they hold: one that reads anything at all, or fails to
+// read, past a size of 0 is no database file. A truly empty file reads
+// nothing and loads as the empty database it is.
+void RefuseUnsizedFile(ReadOnlyFile& file) {
+  if (file.Size() == 0) {
+    char probe;
+    std::size_t got = 1;
+    try {
+      got = file.ReadAt(0, &probe, 1);
+    } catch (const IoError&) {
+    }
+    if (got != 0) throw DatabaseError(kNoRegularFile);
   }
 }
 
@@ -60,6 +79,7 @@ std::optional<std::string> LocateDatabase(const std::string& fileName) {
 void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, int& count) {
   RefuseWhatIsNoFile(fileName);
   ReadOnlyFile file(fileName);
+  RefuseUnsizedFile(file);
   const std::uint64_t records = CountRecords(file.Size());
   database.assign(static_cast<std::size_t>(records), TLangDefinition{});
   count = static_cast<int>(records);
@@ -80,6 +100,7 @@ void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, i
 std::string ReadDatabaseImage(const std::string& fileName) {
   RefuseWhatIsNoFile(fileName);
   ReadOnlyFile file(fileName);
+  RefuseUnsizedFile(file);
   const std::uint64_t size = file.Size();
   CountRecords(size);
   std::string image = ReadWholeFile(file, size);

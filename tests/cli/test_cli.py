@@ -260,7 +260,8 @@ class CliTest(unittest.TestCase):
         self.assertEqual(status, 0, err)
         self.assertNotIn("  Compiler:  Compiler B", out.splitlines())
         beside = norm(os.path.dirname(CLI))
-        loaded = [norm(line) for line in err.splitlines() if "loaded" in line]
+        # Text output doubles a backslash: a Windows path shows as C:\\dir\\name.
+        loaded = [norm(line.replace("\\\\", "\\")) for line in err.splitlines() if "loaded" in line]
         self.assertEqual(len(loaded), 2, err)
         for line, name in zip(loaded, ("vantric.vnt", "compression.vnt")):
             self.assertIn(beside + "/" + name, line)
@@ -359,6 +360,32 @@ class CliTest(unittest.TestCase):
             self.assertIn("\\n  Compiler:  TOTALLY-SAFE\n  Filename:  x.exe\\n  Compiler:  TOTALLY-SAFE", out)
             self.assertIn("c1\\xc2\\x9b.bin", out)
 
+    def test_text_shows_what_turns_text_around_json_keeps_it(self):
+        # U+202E turns what follows it around: the name would read
+        # "invoice_exe.pdf", the company "Microsoft".
+        folder = os.path.join(self.dir, "bidi")
+        os.makedirs(folder, exist_ok=True)
+        name = "invoice_\u202efdp.exe" if not WINDOWS else "invoice.exe"  # no code page holds U+202E
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(make_seeds.pe(make_seeds.block("040904E4", 0x04E40409, [("CompanyName", "\u202etfosorciM"),
+                                                                           ("Comments", "a\\nb")])))
+        status, out, err = run(*self.db_args, path)
+        self.assertEqual(status, 0, err)
+        lines = out.splitlines()
+        self.assertNotIn("\u202e", out)
+        self.assertIn("  Comments:  a\\\\nb", lines)  # a backslash, not a new line
+        status, objects, err = self.json_lines(path)
+        self.assertEqual(status, 0, err)
+        self.assertEqual((objects[0]["path"], objects[0]["version"]["comments"]), (path, "a\\nb"))
+        if WINDOWS:  # there the system's version library gives the text in the ANSI code page
+            return
+        self.assertEqual(lines[0], os.path.join(folder, "invoice_\\u202efdp.exe"))
+        self.assertIn("  Filename:  invoice_\\u202efdp.exe", lines)
+        self.assertIn("  Company:   \\u202etfosorciM", lines)
+        self.assertEqual((objects[0]["version"]["filename"], objects[0]["version"]["company"]),
+                         (name, "\u202etfosorciM"))
+
     def test_bad_databases(self):
         db = os.path.join(self.dir, "baddb")
         os.makedirs(os.path.join(db, "folder.vnt"), exist_ok=True)
@@ -373,10 +400,14 @@ class CliTest(unittest.TestCase):
             cases.append(("fifo.vnt", None, 2, "Not a regular file"))
             if not os.path.exists(os.path.join(db, "fifo.vnt")):
                 os.mkfifo(os.path.join(db, "fifo.vnt"))
+        cases.append(("NUL" if WINDOWS else os.devnull, None, 2, "Not a regular file"))
+        if os.path.exists("/proc/self/mem") and not WINDOWS:  # regular by its mode, of size 0
+            cases.append(("/proc/self/mem", None, 2, "Not a regular file"))
         with open(os.path.join(db, "huge.vnt"), "wb") as f:
             f.truncate(405 * 1_000_001)  # sparse: nothing is written
         for name, data, expected, text in cases:
             path = os.path.join(db, name)
+            text = (path + ": " if name in ("NUL", os.devnull, "/proc/self/mem") else "") + text
             if data is not None:
                 with open(path, "wb") as f:
                     f.write(data)
