@@ -100,8 +100,41 @@ TEST(SignatureSource, ListsFewShortProblemsHoweverBrokenTheSource) {
   for (int line = 0; line < 2000; ++line) broken += std::string(1000, '?') + "\n";
   auto problems = Messages(ParseSignatureSource(broken, "b.sig").errors);
   ASSERT_EQ(problems.size(), 1001u);
-  EXPECT_EQ(problems[0], "b.sig:2: expected a key, found '" + std::string(40, '?') + "...'");
+  EXPECT_EQ(problems[0], "b.sig:2: expected a key, found '" + std::string(80, '?') + "\xE2\x80\xA6' (1000 bytes)");
   EXPECT_EQ(problems[1000], "b.sig:1002: more than 1000 problems; the rest is not read");
+}
+
+// Source text quoted in a message is cut to 80 bytes, never inside a UTF-8
+// sequence, with the length it had; a line of megabytes gives a short message.
+TEST(SignatureSource, QuotesLongSourceTextCut) {
+  const std::string eAcute = "\xC3\xA9";
+  struct Case {
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {"", "''"},
+      {std::string(80, 'a'), "'" + std::string(80, 'a') + "'"},
+      {std::string(81, 'a'), "'" + std::string(80, 'a') + "\xE2\x80\xA6' (81 bytes)"},
+      {std::string(79, 'a') + eAcute, "'" + std::string(79, 'a') + "\xE2\x80\xA6' (81 bytes)"},
+      {std::string(78, 'a') + eAcute + "b", "'" + std::string(78, 'a') + eAcute + "\xE2\x80\xA6' (81 bytes)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Excerpt(c.text), c.expected) << c.text.size();
+
+  struct Source {
+    std::string body;
+    std::string expectedStart;
+  } sources[] = {
+      {"record\n  " + std::string(10'000'000, 'k') + " \"x\"\n", "s.sig:3: unknown key 'kkk"},
+      {"record\n  pattern \"x\" " + std::string(10'000'000, 'j') + "\n", "s.sig:3: pattern: expected"},
+      {"record\n  pattern <4D " + std::string(10'000'000, 'z') + ">\n", "s.sig:3: pattern: bad hex byte"},
+  };
+  for (const Source& source : sources) {
+    auto problems = Messages(ParseSignatureSource("kind compiler\n" + source.body, "s.sig").errors);
+    ASSERT_FALSE(problems.empty());
+    EXPECT_TRUE(problems.front().starts_with(source.expectedStart)) << problems.front().substr(0, 100);
+    EXPECT_LT(problems.front().size(), 200u);
+    EXPECT_NE(problems.front().find("(10000"), std::string::npos) << problems.front();
+  }
 }
 
 // Every byte value in every field, a raw unparsable limit and raw header
