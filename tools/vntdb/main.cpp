@@ -1,5 +1,6 @@
 // vntdb: builds signature databases from their text form, writes them back
 // as text, and finds records that can't work as meant.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -252,14 +253,18 @@ int Build(const Arguments& args) {
     Report(source.errors);
     return SourceProblemsStatus(source);
   }
+  // Serialized a slice at a time: the records are never held twice over.
+  constexpr std::size_t kRecordsPerSlice = 4096;
   std::string image;
-  {
-    TLangDefinitionArray records;
-    records.reserve(source.records.size());
-    for (LocatedRecord& located : source.records) records.push_back(located.record);
-    source.records = {};
-    image = SerializeDatabase(records);
+  image.reserve(source.records.size() * kRecordSize);
+  TLangDefinitionArray slice;
+  for (std::size_t first = 0; first < source.records.size(); first += kRecordsPerSlice) {
+    slice.clear();
+    const std::size_t end = std::min(source.records.size(), first + kRecordsPerSlice);
+    for (std::size_t r = first; r < end; ++r) slice.push_back(source.records[r].record);
+    image += SerializeDatabase(slice);
   }
+  source.records = {};
   if (!WriteDatabaseFile(*args.output, image)) return kExitProblems;
   return kExitOk;
 }
