@@ -120,21 +120,11 @@ TEST(SignatureSource, QuotesLongSourceTextCut) {
   };
   for (const Case& c : cases) EXPECT_EQ(Excerpt(c.text), c.expected) << c.text.size();
 
-  struct Source {
-    std::string body;
-    std::string expectedStart;
-  } sources[] = {
-      {"record\n  " + std::string(10'000'000, 'k') + " \"x\"\n", "s.sig:3: unknown key 'kkk"},
-      {"record\n  pattern \"x\" " + std::string(10'000'000, 'j') + "\n", "s.sig:3: pattern: expected"},
-      {"record\n  pattern <4D " + std::string(10'000'000, 'z') + ">\n", "s.sig:3: pattern: bad hex byte"},
-  };
-  for (const Source& source : sources) {
-    auto problems = Messages(ParseSignatureSource("kind compiler\n" + source.body, "s.sig").errors);
-    ASSERT_FALSE(problems.empty());
-    EXPECT_TRUE(problems.front().starts_with(source.expectedStart)) << problems.front().substr(0, 100);
-    EXPECT_LT(problems.front().size(), 200u);
-    EXPECT_NE(problems.front().find("(10000"), std::string::npos) << problems.front();
-  }
+  // Keys are cut too: nothing else limits their length.
+  auto problems = Messages(
+      ParseSignatureSource("kind compiler\nrecord\n  " + std::string(10'000'000, 'k') + " \"x\"\n", "s.sig").errors);
+  EXPECT_EQ(problems.front(),
+            "s.sig:3: unknown key '" + std::string(80, 'k') + "\xE2\x80\xA6' (10000000 bytes) in a record");
 }
 
 // Every byte value in every field, a raw unparsable limit and raw header
