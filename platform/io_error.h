@@ -20,7 +20,8 @@ inline constexpr int kErrorReadBeyondEnd = 100;
 inline constexpr int kErrorFileChanged = -1;
 
 // The user-facing text for an I/O error code, without a final period: the
-// application's error display adds that.
+// application's error display adds that. POSIX builds give the system's text
+// for an errno shown as kPosixErrorBase + errno.
 std::string IoErrorText(int code);
 
 // A failed file operation. The analysis and the loaders let it pass; the

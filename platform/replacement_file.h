@@ -10,7 +10,9 @@ namespace vantric {
 // failure never leaves half a file. The temporary file gets a fresh name and
 // is created exclusively: a file or link already at that name (someone
 // else's) is never opened, followed or removed. Only the file this object
-// created is ever removed. Every failure throws IoError.
+// created is ever removed. A file replaced keeps its permissions (POSIX), and
+// a program ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT while the temporary
+// file is open removes it first. Every failure throws IoError.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -168,6 +169,10 @@ TEST(IoErrorText, NamesTheKnownCodes) {
   EXPECT_EQ(IoErrorText(5), "File access denied");
   EXPECT_EQ(IoErrorText(100), "Read beyond end of file");
   EXPECT_EQ(IoErrorText(32), "I/O error 32");
+#ifndef _WIN32
+  // Any other errno in the system's words, not as a number.
+  EXPECT_EQ(IoErrorText(kPosixErrorBase + ENOSPC), "No space left on device");
+#endif
 }
 
 // A file read whole holds just the size taken before the read: one that ends

@@ -12,9 +12,12 @@ never part of a file taken for the whole and exit status 0. The large inputs
 are sparse files, so nothing here writes or reads gigabytes.
 """
 import os
+import signal
+import stat
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -77,6 +80,21 @@ class VntdbLimitsTest(unittest.TestCase):
             self.assertIn(named.replace("\\", "/") + ": cannot read: " + reason, err.replace("\\", "/"), args)
             self.assertFalse(os.path.exists(out), args)
 
+    def test_a_source_of_more_records_than_the_scanner_loads_is_refused(self):
+        if SANITIZED:
+            self.skipTest("a million records take too long under a sanitizer")
+        source = self.path("many.sig")
+        with open(source, "w") as f:
+            f.write("kind compiler\n")
+            # With the header, one record more than a database may hold.
+            f.writelines("record\npattern \"%d\"\n" % n for n in range(MOST_RECORDS))
+        out = self.path("many.vnt")
+        for args in (["build", source, "-o", out], ["lint", source]):
+            status, stdout, err = run(*args)
+            self.assertEqual(status, 2, (args, err[-300:]))
+            self.assertIn("at most 1,000,000 records", err, args)
+            self.assertFalse(os.path.exists(out), args)
+
     def test_short_of_memory_it_stops_rather_than_take_part_of_a_file(self):
         if WINDOWS or SANITIZED:
             self.skipTest("limits the address space of a Linux process")
@@ -114,6 +132,116 @@ class VntdbLimitsTest(unittest.TestCase):
             outcomes.add(status)
         # Both sides of the line were seen: the limits tested something.
         self.assertEqual(outcomes, {0, 2})
+
+
+def write_source(path, records):
+    with open(path, "w") as f:
+        f.write("kind compiler\nversion \"1\"\n")
+        f.writelines("record\npattern \"%d\"\n" % n for n in range(records))
+    return path
+
+
+class VntdbOutputTest(unittest.TestCase):
+    """build replaces OUT whole or not at all, and never the source."""
+
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.dir = self.tmp.name
+        self.source = write_source(self.path("src.sig"), 3)
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def leftovers(self, folder, *expected):
+        """What is in `folder` that the test did not put there or ask for."""
+        return sorted(set(os.listdir(folder)) - set(expected))
+
+    def test_an_out_that_is_the_source_is_refused(self):
+        with open(self.source, "rb") as f:
+            original = f.read()
+        os.mkdir(self.path("sub"))
+        os.link(self.source, self.path("hard.sig"))
+        spellings = [  # OUT, named how
+            (self.source, "the same path"),
+            (os.path.join(self.dir, "sub", "..", "src.sig"), "another spelling"),
+            (self.path("hard.sig"), "a hard link"),
+        ]
+        if not WINDOWS:
+            os.symlink(self.source, self.path("soft.sig"))
+            spellings.append((self.path("soft.sig"), "a symbolic link"))
+        for out, how in spellings:
+            status, _, err = run("build", self.source, "-o", out)
+            self.assertEqual(status, 2, (how, err))
+            self.assertIn("is the source itself; not replaced", err, how)
+            with open(self.source, "rb") as f:
+                self.assertEqual(f.read(), original, how)
+        self.assertEqual(self.leftovers(self.dir, "src.sig", "sub", "hard.sig", "soft.sig"), [])
+
+    def test_a_replaced_out_keeps_its_mode(self):
+        if WINDOWS:
+            self.skipTest("POSIX permissions")
+        out = self.path("out.vnt")
+        for mode in (0o600, 0o640, 0o755, 0o444):
+            with open(out, "wb") as f:
+                f.write(b"old")
+            os.chmod(out, mode)
+            status, _, err = run("build", self.source, "-o", out)
+            self.assertEqual(status, 0, err)
+            self.assertEqual(stat.S_IMODE(os.stat(out).st_mode), mode)
+            self.assertEqual(os.path.getsize(out), RECORD_SIZE * 4)
+
+    def test_an_out_name_at_the_length_limit_is_written(self):
+        out = self.path("o" * 250 + ".vnt")  # 254 bytes, the name limit less one
+        status, _, err = run("build", self.source, "-o", out)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(os.path.getsize(out), RECORD_SIZE * 4)
+        self.assertEqual(self.leftovers(self.dir, "src.sig", os.path.basename(out)), [])
+
+    def test_a_full_disk_is_told_in_the_systems_words(self):
+        if WINDOWS or os.geteuid() != 0:
+            self.skipTest("mounts a small tmpfs")
+        full = self.path("full")
+        os.mkdir(full)
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", full],
+                          stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("no tmpfs can be mounted here")
+        try:
+            source = write_source(self.path("large.sig"), 1000)  # 400 KB of database
+            status, _, err = run("build", source, "-o", os.path.join(full, "out.vnt"))
+            self.assertEqual(status, 1, err)
+            self.assertIn("out.vnt: cannot write: No space left on device", err)
+            self.assertEqual(os.listdir(full), [])
+        finally:
+            subprocess.run(["umount", full])
+
+    def test_an_interrupted_build_leaves_no_temporary_file(self):
+        if WINDOWS or EMULATOR:
+            self.skipTest("POSIX signals sent to the program itself")
+        source = write_source(self.path("large.sig"), 400_000)  # 160 MB of database
+        folder = self.path("out")
+        os.mkdir(folder)
+        out = os.path.join(folder, "out.vnt")
+        for sent in (signal.SIGINT, signal.SIGTERM):
+            # Sent once the temporary file is there; a machine quick enough to
+            # finish first gets another try.
+            for _ in range(5):
+                program = subprocess.Popen([VNTDB, "build", source, "-o", out], stderr=subprocess.PIPE)
+                while program.poll() is None and not self.leftovers(folder):
+                    time.sleep(0.001)
+                if program.poll() is None:
+                    program.send_signal(sent)
+                    program.communicate(timeout=120)
+                    break
+                program.communicate()
+                os.remove(out)
+            else:
+                self.skipTest("every build ended before a signal could reach it")
+            self.assertEqual(program.returncode, -sent)
+            self.assertEqual(self.leftovers(folder), [])
+            self.assertFalse(os.path.exists(out))
 
 
 def main():

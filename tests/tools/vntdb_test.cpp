@@ -100,8 +100,31 @@ TEST(SignatureSource, ListsFewShortProblemsHoweverBrokenTheSource) {
   for (int line = 0; line < 2000; ++line) broken += std::string(1000, '?') + "\n";
   auto problems = Messages(ParseSignatureSource(broken, "b.sig").errors);
   ASSERT_EQ(problems.size(), 1001u);
-  EXPECT_EQ(problems[0], "b.sig:2: expected a key, found '" + std::string(40, '?') + "...'");
+  EXPECT_EQ(problems[0], "b.sig:2: expected a key, found '" + std::string(80, '?') + "\xE2\x80\xA6' (1000 bytes)");
   EXPECT_EQ(problems[1000], "b.sig:1002: more than 1000 problems; the rest is not read");
+}
+
+// Source text quoted in a message is cut to 80 bytes, never inside a UTF-8
+// sequence, with the length it had; a line of megabytes gives a short message.
+TEST(SignatureSource, QuotesLongSourceTextCut) {
+  const std::string eAcute = "\xC3\xA9";
+  struct Case {
+    std::string text;
+    std::string expected;
+  } cases[] = {
+      {"", "''"},
+      {std::string(80, 'a'), "'" + std::string(80, 'a') + "'"},
+      {std::string(81, 'a'), "'" + std::string(80, 'a') + "\xE2\x80\xA6' (81 bytes)"},
+      {std::string(79, 'a') + eAcute, "'" + std::string(79, 'a') + "\xE2\x80\xA6' (81 bytes)"},
+      {std::string(78, 'a') + eAcute + "b", "'" + std::string(78, 'a') + eAcute + "\xE2\x80\xA6' (81 bytes)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Excerpt(c.text), c.expected) << c.text.size();
+
+  // Keys are cut too: nothing else limits their length.
+  auto problems = Messages(
+      ParseSignatureSource("kind compiler\nrecord\n  " + std::string(10'000'000, 'k') + " \"x\"\n", "s.sig").errors);
+  EXPECT_EQ(problems.front(),
+            "s.sig:3: unknown key '" + std::string(80, 'k') + "\xE2\x80\xA6' (10000000 bytes) in a record");
 }
 
 // Every byte value in every field, a raw unparsable limit and raw header

@@ -1,5 +1,6 @@
 // vntdb: builds signature databases from their text form, writes them back
 // as text, and finds records that can't work as meant.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -57,15 +58,19 @@ Values are "quoted" (escapes \xNN \\ \" \n \r \t \0) or <hex bytes>, and
 several may stand side by side. Fields hold at most 80 bytes. field0 to
 field4 set any field with no checks.
 
-build writes OUT through a new temporary file beside it and renames that
-over OUT; it refuses an OUT that exists and is not a regular file.
+build writes OUT through a new temporary file in OUT's folder and renames
+that over OUT, which keeps its permissions; it refuses an OUT that exists and
+is not a regular file, or that is the source itself (by any name or link).
+An interrupted build leaves OUT as it was and no temporary file.
 
 Inputs are read whole: a .vnt file of more than 1,000,000 records (as many
-as the scanner loads) or a source of more than 256 MiB is refused.
+as the scanner loads) or a source of more than 256 MiB is refused, and so is
+a source of more records than that.
 
-exit status: 0 fine, 1 problems in the input (listed on stderr) or no input
-file at that name, 2 usage, or an input or output that can't be read or
-written whole.
+exit status: 0 fine, 1 problems in the input (listed on stderr), no input
+file at that name or an OUT that can't be written, 2 usage, an OUT that is
+the source, an input too large for vntdb or its memory, or an input or
+standard output that can't be read or written whole.
 )";
 
 int Usage(const std::string& message) {
@@ -218,19 +223,49 @@ std::optional<SignatureSource> ReadInput(const std::string& path, std::optional<
   return source;
 }
 
+// Whether `a` and `b` name one file (the same device and inode, or file ID):
+// through a hard link, a symbolic one or another spelling of the path too.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(WidePath(a), WidePath(b), error) && !error;
+}
+
+// Problems in a source are 1, but a source larger than any database the
+// scanner loads is one vntdb can't take, as one too large to read.
+int SourceProblemsStatus(const SignatureSource& source) {
+  return source.tooManyRecords ? kExitUsage : kExitProblems;
+}
+
 int Build(const Arguments& args) {
   if (!args.output) return Usage("build needs -o OUT.vnt");
+  const std::string& path = args.inputs.front();
+  // Building over the source would put the database where its only text was.
+  if (SameFile(path, *args.output)) {
+    Complain(*args.output, "is the source itself; not replaced");
+    return kExitUsage;
+  }
   int status = kExitUsage;
-  std::optional<std::string> text = ReadInputFile(args.inputs.front(), InputForm::kSource, status);
+  std::optional<std::string> text = ReadInputFile(path, InputForm::kSource, status);
   if (!text) return status;
-  SignatureSource source = ParseSignatureSource(*text, args.inputs.front());
+  SignatureSource source = ParseSignatureSource(*text, path);
+  text.reset();
   if (!source.errors.empty()) {
     Report(source.errors);
-    return kExitProblems;
+    return SourceProblemsStatus(source);
   }
-  TLangDefinitionArray records;
-  for (const LocatedRecord& located : source.records) records.push_back(located.record);
-  if (!WriteDatabaseFile(*args.output, SerializeDatabase(records))) return kExitProblems;
+  // Serialized a slice at a time: the records are never held twice over.
+  constexpr std::size_t kRecordsPerSlice = 4096;
+  std::string image;
+  image.reserve(source.records.size() * kRecordSize);
+  TLangDefinitionArray slice;
+  for (std::size_t first = 0; first < source.records.size(); first += kRecordsPerSlice) {
+    slice.clear();
+    const std::size_t end = std::min(source.records.size(), first + kRecordsPerSlice);
+    for (std::size_t r = first; r < end; ++r) slice.push_back(source.records[r].record);
+    image += SerializeDatabase(slice);
+  }
+  source.records = {};
+  if (!WriteDatabaseFile(*args.output, image)) return kExitProblems;
   return kExitOk;
 }
 
@@ -256,7 +291,7 @@ int Lint(const Arguments& args) {
   Report(problems);
   // The report is lint's output: one that went nowhere is no clean bill.
   if (!std::cerr) return kExitUsage;
-  return FinishOutput(problems.empty() ? kExitOk : kExitProblems);
+  return FinishOutput(problems.empty() ? kExitOk : SourceProblemsStatus(*source));
 }
 
 int Run(const std::vector<std::string>& all) {
@@ -289,7 +324,12 @@ int Run(const std::vector<std::string>& all) {
     if (command == "dump") return Dump(*args);
     if (command == "lint") return Lint(*args);
   } catch (const std::bad_alloc&) {
-    // A 32-bit vntdb can lack room for a large input: say so instead of aborting.
+    // A 32-bit vntdb, or one under a memory limit, can lack room for a large
+    // input: say so instead of aborting. Nothing is written by then: OUT is
+    // replaced only once the whole database is in memory.
+    Complain(args->inputs.front(), "not enough memory");
+    return kExitUsage;
+  } catch (const std::length_error&) {
     Complain(args->inputs.front(), "not enough memory");
     return kExitUsage;
   }

@@ -67,7 +67,7 @@ class LineReader {
       char open = line_[pos_];
       bool ok = open == '"' ? Quoted(bytes, error) : open == '<' ? Hex(bytes, error) : false;
       if (!ok) {
-        if (error.empty()) error = "expected a \"quoted\" or <hex> value, found '" + Rest() + "'";
+        if (error.empty()) error = "expected a \"quoted\" or <hex> value, found " + Rest();
         return std::nullopt;
       }
       any = true;
@@ -78,14 +78,8 @@ class LineReader {
     }
     return bytes;
   }
-  // What is left of the line, for a diagnostic: enough to find the place,
-  // never a line of any length.
-  std::string Rest() const {
-    constexpr std::size_t kMostQuoted = 40;
-    const std::string_view rest = line_.substr(pos_);
-    if (rest.size() <= kMostQuoted) return std::string(rest);
-    return std::string(rest.substr(0, kMostQuoted)) + "...";
-  }
+  // What is left of the line, quoted for a diagnostic.
+  std::string Rest() const { return Excerpt(line_.substr(pos_)); }
 
  private:
   bool Quoted(std::string& bytes, std::string& error) {
@@ -141,7 +135,7 @@ class LineReader {
       int high = HexValue(line_[pos_]);
       int low = pos_ + 1 < line_.size() ? HexValue(line_[pos_ + 1]) : -1;
       if (high < 0 || low < 0) {
-        error = "bad hex byte at '" + Rest() + "': write bytes as two hex digits";
+        error = "bad hex byte at " + Rest() + ": write bytes as two hex digits";
         return false;
       }
       bytes += static_cast<char>(high * 16 + low);
@@ -195,7 +189,7 @@ class SourceParser {
     LineReader reader(line);
     if (reader.AtEnd()) return;
     std::string_view key = reader.Word();
-    if (key.empty()) return Error("expected a key, found '" + reader.Rest() + "'");
+    if (key.empty()) return Error("expected a key, found " + reader.Rest());
     if (key == "kind") return ParseKind(reader);
     if (key == "record") {
       if (!reader.AtEnd()) return Error("'record' takes no value");
@@ -215,7 +209,7 @@ class SourceParser {
     } else {
       return Error("kind must be 'compiler' or 'compression'");
     }
-    if (!reader.AtEnd()) return Error("unexpected text after the kind: '" + reader.Rest() + "'");
+    if (!reader.AtEnd()) return Error("unexpected text after the kind: " + reader.Rest());
     kindSeen_ = true;
   }
 
@@ -229,7 +223,7 @@ class SourceParser {
       index = IndexOf(keys(), key);
     }
     if (!index) {
-      return Error("unknown key '" + std::string(key) + "'" +
+      return Error("unknown key " + Excerpt(key) +
                    (inRecord_ ? " in a record" : " before the first 'record'"));
     }
     std::string error;
@@ -269,6 +263,7 @@ class SourceParser {
     // The header counts: the loaders refuse a file of more records than this.
     if (result_.records.size() == kMostDatabaseRecords) {
       inRecord_ = false;
+      result_.tooManyRecords = true;
       return Stop("a database holds at most 1,000,000 records, the header included; the rest is not read");
     }
     inRecord_ = true;
@@ -337,6 +332,14 @@ void WriteLine(std::string& out, std::string_view indent, std::string_view key, 
 }
 
 }  // namespace
+
+std::string Excerpt(std::string_view text, std::size_t most) {
+  if (text.size() <= most) return "'" + std::string(text) + "'";
+  std::size_t cut = most;
+  // Back to the start of a sequence: a continuation byte is 10xxxxxx.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "'" + std::string(text.substr(0, cut)) + "\xE2\x80\xA6' (" + std::to_string(text.size()) + " bytes)";
+}
 
 std::string_view FieldKey(DatabaseKind kind, std::size_t index) {
   return kind == DatabaseKind::kCompiler ? kCompilerKeys[index] : kCompressionKeys[index];

@@ -25,7 +25,14 @@ struct SignatureSource {
   // Header first (when the source has one), then the signatures in order.
   std::vector<LocatedRecord> records;
   std::vector<Diagnostic> errors;
+  // More records than a database may hold: the parse stopped there.
+  bool tooManyRecords = false;
 };
+
+// `text` quoted for a diagnostic: whole up to `most` bytes, else cut there
+// (never inside a UTF-8 sequence) with its full length noted, so that a line
+// of megabytes gives a message of one line.
+std::string Excerpt(std::string_view text, std::size_t most = 80);
 
 // The key naming field `index` of a signature record in a database of `kind`.
 std::string_view FieldKey(DatabaseKind kind, std::size_t index);
