@@ -310,7 +310,8 @@ int Run(int argc, char** argv) {
   // i < taken + window, so that a slow reader of the output holds back the
   // analysis instead of letting reports pile up; the report of entry i waits
   // in slots[i % window].
-  const unsigned jobs = recursive ? options.jobs : static_cast<unsigned>(std::min<std::size_t>(options.jobs, pathCount));
+  const unsigned jobs =
+      recursive ? options.jobs : static_cast<unsigned>(std::min<std::size_t>(options.jobs, pathCount));
   const std::size_t window = std::size_t{4} * jobs;
   std::vector<std::optional<Report>> slots(jobs > 1 ? window : 0);
   std::mutex mutex;
