@@ -1,8 +1,9 @@
 #include "cli/file_walk.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <functional>
 #include <system_error>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -24,45 +25,73 @@ std::string SkipReason(const fs::directory_entry& entry) {
   return "not a regular file";
 }
 
-void Walk(const fs::path& folder, std::vector<WalkEntry>& out) {
-  const std::string folderName = NarrowPath(folder).value_or("?");
+}  // namespace
+
+FileWalk::FileWalk(std::vector<std::string> paths, bool recursive)
+    : paths_(std::move(paths)), recursive_(recursive) {}
+
+std::optional<WalkEntry> FileWalk::Enter(const fs::path& name) {
+  Folder folder;
+  folder.parentLength = current_.size();
+  if (!name.empty()) current_ = (fs::path(current_) / name).native();
+  const fs::path path(current_);
   std::error_code error;
-  std::vector<fs::directory_entry> entries;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    entries.push_back(*it);
+  for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+    folder.names.push_back(it->path().filename());
   }
   if (error) {
-    out.push_back({folderName, kIoError, error.message()});
-    return;
+    WalkEntry failure{NarrowPath(path).value_or("?"), kIoError, error.message()};
+    current_.resize(folder.parentLength);
+    return failure;
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
-  for (const fs::directory_entry& entry : entries) {
+  // Names of one folder differ, so this is the order of their whole paths.
+  std::sort(folder.names.begin(), folder.names.end(), std::greater<>());
+  folder.names.shrink_to_fit();
+  folders_.push_back(std::move(folder));
+  return std::nullopt;
+}
+
+void FileWalk::Leave() {
+  current_.resize(folders_.back().parentLength);
+  folders_.pop_back();
+}
+
+std::optional<WalkEntry> FileWalk::Next() {
+  for (;;) {
+    if (folders_.empty()) {
+      if (nextPath_ == paths_.size()) return std::nullopt;
+      std::string path = std::move(paths_[nextPath_++]);
+      std::error_code error;
+      if (recursive_ && fs::is_directory(WidePath(path), error)) {
+        current_ = WidePath(path).native();
+        if (std::optional<WalkEntry> failure = Enter({})) return failure;
+        continue;
+      }
+      return WalkEntry{std::move(path), {}, {}};
+    }
+    Folder& folder = folders_.back();
+    if (folder.names.empty()) {
+      Leave();
+      continue;
+    }
+    const fs::path name = std::move(folder.names.back());
+    folder.names.pop_back();
     std::error_code ignored;
+    const fs::directory_entry entry(fs::path(current_) / name, ignored);
     const bool isFile = entry.is_regular_file(ignored);  // links to files count
     // Links to folders are not followed: they could loop.
     const bool isFolder = !entry.is_symlink(ignored) && entry.is_directory(ignored);
-    const std::optional<std::string> name = NarrowPath(entry.path());
-    if (!name) {
-      out.push_back({folderName, kSkipped, "holds a name that the system code page can't write"});
-    } else if (isFolder) {
-      Walk(entry.path(), out);
-    } else if (isFile) {
-      out.push_back({*name, {}, {}});
-    } else {
-      out.push_back({*name, kSkipped, SkipReason(entry)});
+    const std::optional<std::string> shown = NarrowPath(entry.path());
+    if (!shown) {
+      return WalkEntry{NarrowPath(fs::path(current_)).value_or("?"), kSkipped,
+                       "holds a name that the system code page can't write"};
     }
-  }
-}
-
-}  // namespace
-
-void CollectFiles(const std::string& path, bool recursive, std::vector<WalkEntry>& out) {
-  std::error_code error;
-  if (recursive && fs::is_directory(WidePath(path), error)) {
-    Walk(WidePath(path), out);
-  } else {
-    out.push_back({path, {}, {}});
+    if (isFolder) {
+      if (std::optional<WalkEntry> failure = Enter(name)) return failure;
+      continue;
+    }
+    if (isFile) return WalkEntry{*shown, {}, {}};
+    return WalkEntry{*shown, kSkipped, SkipReason(entry)};
   }
 }
 

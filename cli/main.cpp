@@ -1,5 +1,5 @@
 // vantric-cli: tells how Windows executables were built, from a terminal.
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -203,11 +203,12 @@ bool LoadOrReport(Analyzer& analyzer, DatabaseKind kind, const std::optional<std
   return true;
 }
 
-// Counts finished files on stderr while a long run goes on at a terminal.
+// Counts finished files on stderr while a long run goes on at a terminal; the
+// total is known only when no folder is walked.
 class ProgressLine {
  public:
-  explicit ProgressLine(std::size_t total)
-      : total_(total), enabled_(total > 1 && StandardErrorIsTerminal()) {}
+  ProgressLine(bool enabled, std::optional<std::size_t> total)
+      : total_(total), enabled_(enabled && StandardErrorIsTerminal()) {}
   ~ProgressLine() { Clear(); }
   // Takes the line away before other output goes to the terminal.
   void Clear() {
@@ -222,12 +223,16 @@ class ProgressLine {
     if (now - start_ < std::chrono::seconds(1) || now - last_ < std::chrono::milliseconds(250)) return;
     last_ = now;
     shown_ = true;
-    std::fprintf(stderr, "\r%zu of %zu files", done, total_);
+    if (total_) {
+      std::fprintf(stderr, "\r%zu of %zu files", done, *total_);
+    } else {
+      std::fprintf(stderr, "\r%zu files", done);
+    }
     std::fflush(stderr);
   }
 
  private:
-  std::size_t total_;
+  std::optional<std::size_t> total_;
   bool enabled_;
   bool shown_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
@@ -299,43 +304,75 @@ int Run(int argc, char** argv) {
     return kExitUsage;
   }
 
-  std::vector<WalkEntry> entries;
-  for (const std::string& path : options.paths) CollectFiles(path, options.recursive, entries);
+  const bool recursive = options.recursive;
+  const std::size_t pathCount = options.paths.size();
+  FileWalk walk(options.paths, recursive);
 
-  std::vector<std::optional<Report>> reports(entries.size());
+  // Workers take the walk's entries in turn; the main thread prints their
+  // reports in that order. A worker starts entry i only while
+  // i < taken + window, so that a slow reader of the output holds back the
+  // analysis instead of letting reports pile up; the report of entry i waits
+  // in slots[i % window].
+  const unsigned jobs =
+      recursive ? options.jobs : static_cast<unsigned>(std::min<std::size_t>(options.jobs, pathCount));
+  const std::size_t window = std::size_t{4} * jobs;
+  std::vector<std::optional<Report>> slots(jobs > 1 ? window : 0);
   std::mutex mutex;
-  std::condition_variable finished;
-  std::atomic<std::size_t> next{0};
+  std::condition_variable changed;
+  std::size_t started = 0;  // entries taken from the walk
+  std::size_t taken = 0;    // reports taken by the main thread
+  bool walkEnded = false;
+  bool stop = false;  // the output failed: no more files
   auto work = [&] {
-    for (std::size_t i; (i = next++) < entries.size();) {
-      Report report = AnalyseOne(entries[i], options, analyzer);
-      std::lock_guard lock(mutex);
-      reports[i] = std::move(report);
-      finished.notify_all();
+    std::unique_lock lock(mutex);
+    for (;;) {
+      changed.wait(lock, [&] { return stop || walkEnded || started < taken + window; });
+      if (stop || walkEnded) return;
+      std::optional<WalkEntry> entry = walk.Next();  // under the lock: one walker
+      if (!entry) {
+        walkEnded = true;
+        changed.notify_all();
+        return;
+      }
+      const std::size_t i = started++;
+      lock.unlock();
+      Report report = AnalyseOne(*entry, options, analyzer);
+      lock.lock();
+      slots[i % window] = std::move(report);
+      changed.notify_all();
     }
   };
-  std::vector<std::jthread> workers;
-  const unsigned jobs = std::min<std::size_t>(options.jobs, entries.size());
+  std::vector<std::jthread> workers;  // last: joined before what they share goes
   if (jobs > 1) {
     for (unsigned j = 0; j < jobs; ++j) workers.emplace_back(work);
   }
 
   bool allAnalysed = true;
   Summary summary;
-  ProgressLine progress(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
+  ProgressLine progress(recursive || pathCount > 1, recursive ? std::nullopt : std::optional(pathCount));
+  for (std::size_t i = 0;; ++i) {
     Report report;
     if (jobs > 1) {
       std::unique_lock lock(mutex);
-      finished.wait(lock, [&] { return reports[i].has_value(); });
-      report = std::move(*reports[i]);
-      reports[i].reset();
+      std::optional<Report>& slot = slots[i % window];
+      changed.wait(lock, [&] { return slot.has_value() || (walkEnded && i == started); });
+      if (!slot) break;
+      report = std::move(*slot);
+      slot.reset();
+      ++taken;
+      changed.notify_all();
     } else {
-      report = AnalyseOne(entries[i], options, analyzer);
+      std::optional<WalkEntry> entry = walk.Next();
+      if (!entry) break;
+      report = AnalyseOne(*entry, options, analyzer);
     }
     progress.Clear();
     if (!(std::cout << report.out << std::flush)) {
-      next = entries.size();  // the workers stop after the file in hand
+      {
+        std::lock_guard lock(mutex);
+        stop = true;  // the workers stop after the file in hand
+      }
+      changed.notify_all();
       std::cerr << ErrorLine("cannot write the output", StandardOutputError());
       return kExitUsage;
     }

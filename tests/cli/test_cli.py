@@ -418,7 +418,8 @@ class CliTest(unittest.TestCase):
 
     @unittest.skipIf(not os.path.exists("/dev/full"), "needs /dev/full")
     def test_output_that_cannot_be_written_is_an_error(self):
-        for args in ([self.both], ["--json", self.both], ["--help"]):
+        # The workers of -j stop too, rather than wait for a reader that is gone.
+        for args in ([self.both], ["--json", self.both], ["--help"], ["-j", "3", "-r", self.files, self.files]):
             with open("/dev/full", "wb") as full:
                 status, out, err = run(*self.db_args, *args, stdout=full)
             self.assertEqual(status, 2, args)
@@ -488,6 +489,57 @@ class CliTest(unittest.TestCase):
             self.assertIn(text, err)
             self.assertNotIn("File not found", err)
 
+
+    def test_memory_stays_small_however_many_files_and_however_slow_the_reader(self):
+        if SANITIZED or EMULATOR or not hasattr(os, "link"):
+            self.skipTest("measures the program itself (no sanitizer, no emulator); needs hard links")
+        # In a process of its own whose only child is the program, so that the
+        # children's peak is the program's; the output is read after a pause.
+        measure = ("import resource, subprocess, sys, time\n"
+                   "child = subprocess.Popen(sys.argv[3:], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)\n"
+                   "time.sleep(float(sys.argv[2]))\n"
+                   "open(sys.argv[1], 'wb').write(child.communicate()[0])\n"
+                   "print(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)\n")
+        root = tempfile.mkdtemp(dir=self.dir)
+        many, deep, links = (os.path.join(root, name) for name in ("many", "deep", "links"))
+
+        def peak_kib(args, pause=0):
+            result = subprocess.run([sys.executable, "-c", measure, os.path.join(root, "out"), str(pause), CLI,
+                                     *self.db_args, *args], stdout=subprocess.PIPE, check=True, timeout=120)
+            with open(os.path.join(root, "out"), "rb") as f:
+                return int(result.stdout), f.read().decode("utf-8")
+
+        for i in range(100):  # 100,000 names of empty files, in 100 folders
+            first = os.path.join(many, "%03d" % i, "000")
+            os.makedirs(os.path.dirname(first))
+            open(first, "wb").close()
+            for j in range(1, 1000):
+                os.link(first, os.path.join(os.path.dirname(first), "%03d" % j))
+        bottom = deep
+        for _ in range(2001):  # deeper than makedirs' recursion goes
+            os.mkdir(bottom)
+            bottom = os.path.join(bottom, "d")
+        bottom = os.path.dirname(bottom)
+        shutil.copy(self.ten, os.path.join(bottom, "ten.bin"))
+        os.mkdir(links)  # 40,000 names of one file, each with a report to print
+        shutil.copy(self.both, os.path.join(links, "both.bin"))
+        for i in range(40000):
+            os.link(os.path.join(links, "both.bin"), os.path.join(links, "%05d" % i))
+        try:
+            baseline, _ = peak_kib([self.both])
+            for name, args, pause in (("100,000 files", ["-r", many], 0),
+                                      ("2,000 nested folders", ["-r", deep], 0),
+                                      ("a stalled reader of -j 4", ["-j", "4", "-r", links], 3)):
+                with self.subTest(name):
+                    peak, out = peak_kib(["--summary", *args], pause)
+                    self.assertLess(peak - baseline, 32 << 10, "KiB above the %d KiB of one file" % baseline)
+            self.assertEqual(out, run(*self.db_args, "--summary", "-r", links)[1])
+        finally:
+            os.remove(os.path.join(bottom, "ten.bin"))
+            for _ in range(2000):
+                os.rmdir(bottom)
+                bottom = os.path.dirname(bottom)
+            shutil.rmtree(root)
 
 def main():
     global CLI, EMULATOR, WINDOWS, SANITIZED
