@@ -55,8 +55,7 @@ std::string NamePart(std::string_view path) {
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
-AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& compilers,
-                           const SignatureDatabase& compressions, const AnalysisObserver& observer) {
+AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases, const AnalysisObserver& observer) {
   if (!FileExists(path)) return Failure(AnalysisStatus::kNotFound, "File not found");
 
   TAppInfo info;
@@ -91,7 +90,7 @@ AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& com
       startScanning();
       return got;
     };
-    const ScanWinners winners = ScanFile(read, size, compressions, compilers, observer.compilerPassProgress);
+    const ScanWinners winners = ScanFile(read, size, databases, observer.compilerPassProgress);
     startScanning();
     file->Close();
     TakeCompression(winners.compression, info);

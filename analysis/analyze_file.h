@@ -49,7 +49,7 @@ std::string NamePart(std::string_view path);
 // the file's toolchain evidence is read (a bounded number of bytes), beside
 // the fields: they stay the databases' answer. Never throws for anything the
 // file does.
-AnalysisResult AnalyzeFile(const std::string& path, const SignatureDatabase& compilers,
-                           const SignatureDatabase& compressions, const AnalysisObserver& observer = {});
+AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,
+                           const AnalysisObserver& observer = {});
 
 }  // namespace vantric

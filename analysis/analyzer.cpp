@@ -4,6 +4,7 @@
 
 #include "platform/io_error.h"
 #include "sigdb/database.h"
+#include "sigdb/file_scan.h"
 #include "sigdb/signature_database.h"
 #include "verinfo/version_info.h"
 
@@ -16,6 +17,7 @@ struct Analyzer::Held {
 
 Analyzer::Analyzer() : compilers_(std::make_unique<Held>()), compressions_(std::make_unique<Held>()) {
   compressions_->database = SignatureDatabase({}, 0, DatabaseKind::kCompression);
+  pair_ = std::make_unique<ScanPair>(compressions_->database, compilers_->database);
 }
 
 Analyzer::~Analyzer() = default;
@@ -46,7 +48,9 @@ const Analyzer::Held& Analyzer::Slot(DatabaseKind kind) const {
 
 void Analyzer::Hold(DatabaseKind kind, SignatureDatabase database) {
   Held& held = Slot(kind);
+  pair_.reset();  // it points at the database replaced
   held.database = std::move(database);
+  pair_ = std::make_unique<ScanPair>(compressions_->database, compilers_->database);
   const SignatureDatabase& loaded = held.database;
   held.facts = {loaded.Count(),      loaded.PatternCount(), loaded.HeaderVersion(),
                 loaded.HeaderDate(), loaded.StrayBytes(),   loaded.HasSignatures()};
@@ -71,7 +75,7 @@ void Analyzer::LoadKeepingWhatWasRead(DatabaseKind kind, const std::string& path
 const DatabaseFacts& Analyzer::Facts(DatabaseKind kind) const { return Slot(kind).facts; }
 
 AnalysisResult Analyzer::AnalyzeFile(const std::string& path, const AnalysisObserver& observer) const {
-  return vantric::AnalyzeFile(path, compilers_->database, compressions_->database, observer);
+  return vantric::AnalyzeFile(path, *pair_, observer);
 }
 
 std::string ProgramFileVersion() {

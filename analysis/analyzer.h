@@ -10,6 +10,7 @@
 
 namespace vantric {
 
+class ScanPair;
 class SignatureDatabase;
 
 // What a front end shows or says about a loaded database.
@@ -68,6 +69,7 @@ class Analyzer {
 
   std::unique_ptr<Held> compilers_;
   std::unique_ptr<Held> compressions_;
+  std::unique_ptr<ScanPair> pair_;  // of the two held
 };
 
 // The file version of the running program, from its own version resource;

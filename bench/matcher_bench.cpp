@@ -126,46 +126,6 @@ double EngineRate(const SignatureIndex& index, const Bytes& haystack, std::size_
   return haystack.size() / kMiB / best;
 }
 
-// Hostile databases of 100,000 patterns that share one rare window, against
-// a file full of that window: each occurrence would send the scan through
-// every pattern. Compiler: 11 12 13 14 and 17 bytes of 00 or FF, in a file
-// of 11 12 13 14 01. Compression: one pattern, 11 12 13 14 00 FF, with
-// limits 1 to 100,000 and one record that searches the whole file, in a file
-// that holds the pattern only past every limit.
-void SharedWindowCase(bool quick) {
-  constexpr std::size_t kCount = 100000;
-  const std::size_t size = (quick ? 1 : 16) << 20;
-  std::mt19937 random(5);
-  for (const DatabaseKind kind : {DatabaseKind::kCompiler, DatabaseKind::kCompression}) {
-    const bool compression = kind == DatabaseKind::kCompression;
-    TLangDefinitionArray database(kCount + 2);
-    database[0].fields[0].assign("bench");
-    for (std::size_t i = 1; i <= kCount; ++i) {
-      std::string pattern = "\x11\x12\x13\x14";
-      if (compression) {
-        pattern += std::string("\0\xFF", 2);
-        database[i].fields[vantric::kSearchLimitField].assign(std::to_string(i));
-      } else {
-        for (int j = 0; j < 17; ++j) pattern += random() % 2 ? '\xFF' : '\0';
-      }
-      database[i].fields[0].assign(pattern);
-    }
-    database[kCount + 1].fields[0].assign("never there");
-    Bytes haystack(compression ? kCount + 100 : 0, 0);
-    const Bytes piece =
-        compression ? Bytes{0x11, 0x12, 0x13, 0x14, 0x00, 0xFF, 0x01} : Bytes{0x11, 0x12, 0x13, 0x14, 0x01};
-    while (haystack.size() < size) haystack.insert(haystack.end(), piece.begin(), piece.end());
-    auto start = Clock::now();
-    SignatureIndex index(database, kind);
-    const double build = Seconds(start);
-    std::size_t winner = 0;
-    double engine = EngineRate(index, haystack, winner);
-    std::printf("%sshared window, %s: %zu patterns, %zu MiB: %.1f MiB/s%s (index build %.0f ms)\n",
-                compression ? "" : "\n", compression ? "compression" : "compiler", kCount, size >> 20, engine,
-                winner ? "  !! wrong winner" : "", build * 1000);
-  }
-}
-
 // The scan's first stage alone, in each engine this machine runs: the rate at
 // which it walks the haystack from candidate to candidate.
 void FirstStageCase(const Bytes& haystack, std::size_t count) {
@@ -246,7 +206,6 @@ int main(int argc, char** argv) {
     }
   }
 
-  SharedWindowCase(quick);
   FirstStageCase(Bytes(full.begin(), full.begin() + (16 << 20)), 1000);
 
   std::printf("\nindex build:\n");

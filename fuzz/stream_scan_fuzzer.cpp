@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto count = static_cast<int>(records.size());
   const vantric::SignatureDatabase compressions(records, count, vantric::DatabaseKind::kCompression);
   const vantric::SignatureDatabase compilers(records, count, vantric::DatabaseKind::kCompiler);
+  const vantric::ScanPair pair(compressions, compilers);
   std::size_t offset = 0;
   const vantric::ReadBytes read = [&](std::uint8_t* into, std::size_t wantedBytes) {
     if (offset + wantedBytes > file.size()) std::abort();  // asked past the size
@@ -35,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     offset += wantedBytes;
     return wantedBytes;
   };
-  const vantric::ScanWinners streamed =
-      vantric::ScanFile(read, file.size(), compressions, compilers, {}, window);
+  const vantric::ScanWinners streamed = vantric::ScanFile(read, file.size(), pair, {}, window);
   if (streamed.compression != compressions.Match(file) || streamed.compiler != compilers.Match(file))
     std::abort();
   return 0;

@@ -33,9 +33,10 @@ class CandidateFilter {
 
   // An empty filter: nothing passes. Only for an index without patterns.
   CandidateFilter() = default;
-  // 2^hashBits buckets, hashBits from 10 to 20.
+  // 2^hashBits buckets, hashBits from 10 to 22.
   explicit CandidateFilter(unsigned hashBits);
 
+  unsigned HashBits() const { return 32 - bucketShift_; }
   // The bucket of a 4-byte window (its bytes read as a native integer).
   std::uint32_t Bucket(std::uint32_t window) const { return (window * kBucketMultiplier) >> bucketShift_; }
   void AddWindow(std::uint32_t window);

@@ -8,11 +8,21 @@
 
 namespace vantric {
 
-ScanWinners ScanFile(const ReadBytes& read, std::uint64_t size, const SignatureDatabase& compressions,
-                     const SignatureDatabase& compilers, const ScanProgress& progress, std::size_t window) {
+ScanPair::ScanPair(const SignatureDatabase& compressions, const SignatureDatabase& compilers)
+    : compressions_(&compressions),
+      compilers_(&compilers),
+      filter_(std::max({10u, compressions.Index().Candidates().HashBits(), compilers.Index().Candidates().HashBits()})) {
+  compressions.Index().AddTo(filter_);
+  compilers.Index().AddTo(filter_);
+}
+
+ScanWinners ScanFile(const ReadBytes& read, std::uint64_t size, const ScanPair& databases,
+                     const ScanProgress& progress, std::size_t window) {
   constexpr std::size_t kContext = SignatureIndex::kContext;
   window = std::max<std::size_t>(window, 1);
-  SignatureIndex::Search searches[] = {compressions.StartSearch(size), compilers.StartSearch(size)};
+  SignatureIndex::Search searches[] = {databases.Compressions().StartSearch(size),
+                                       databases.Compilers().StartSearch(size)};
+  SignatureIndex::Search* const both[] = {&searches[0], &searches[1]};
   // How far the file must still be scanned for a search to be complete.
   auto wanted = [&] {
     std::uint64_t end = 0;
@@ -36,7 +46,7 @@ ScanWinners ScanFile(const ReadBytes& read, std::uint64_t size, const SignatureD
       filled += got;
     }
     const std::span<const std::uint8_t> bytes(buffer.data(), filled);
-    for (SignatureIndex::Search& search : searches) search.Scan(bytes, base, scanned, to);
+    SignatureIndex::ScanTogether(databases.Filter(), both, bytes, base, scanned, to);
     scanned = to;
     if (progress) progress(scanned, size);
     // Keep the context before the next positions and what was read past them.
@@ -47,7 +57,7 @@ ScanWinners ScanFile(const ReadBytes& read, std::uint64_t size, const SignatureD
     base = keepFrom;
   }
   if (progress) progress(size, size);
-  return {compressions.Winner(searches[0]), compilers.Winner(searches[1])};
+  return {databases.Compressions().Winner(searches[0]), databases.Compilers().Winner(searches[1])};
 }
 
 }  // namespace vantric

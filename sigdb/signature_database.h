@@ -48,6 +48,7 @@ class SignatureDatabase {
     return SignatureIndex::Search(index_, fileSize);
   }
   const TLangDefinition* Winner(const SignatureIndex::Search& search) const;
+  const SignatureIndex& Index() const { return index_; }
 
  private:
   DatabaseKind kind_ = DatabaseKind::kCompiler;

@@ -11,6 +11,7 @@
 
 #include "sigdb/candidate_filter.h"
 #include "sigdb/lang_definition.h"
+#include "sigdb/window_tries.h"
 
 namespace vantric {
 
@@ -24,19 +25,18 @@ namespace vantric {
 // the answer of ReferenceFirstMatch, without its cost of signatures times
 // bytes.
 //
-// How: every pattern of 4 bytes or more is represented by its rarest 4-byte
-// window. The scan hashes each 4-byte window of the file and tests a filter
-// (CandidateFilter); on a hit it checks the few patterns filed under that hash,
-// lowest record first, and verifies the whole pattern. Shorter patterns are
-// filed under their first byte. A record is never checked once a lower one
-// has matched, and the scan ends as soon as nothing better can be found or no
-// record can start a match any further on.
-//
-// Many patterns that share their rarest window at the same offset (a hostile
-// database can hold a hundred thousand) would make each occurrence of that
-// window cost a check of every one of them. Such a crowd is filed as one
-// candidate, a trie of its patterns walked along the file from where they
-// would start: at most one step per pattern byte (80), whatever its size.
+// How: records with equal patterns are one entry, so a pattern is looked
+// for once however often a database repeats it. Every pattern of 4 bytes or
+// more is filed under its rarest 4-byte window; all entries that share a
+// window, at whatever offsets, are one candidate, searched by one walk of
+// their WindowTries. The scan hashes each 4-byte window of the file and
+// tests a filter (CandidateFilter); on a hit it finds the window's candidate
+// in a table by binary search within its bucket. Shorter patterns are looked up in a hash
+// table, one probe per length. So each position of the file costs at most
+// three short lookups and one walk, whatever the database holds. A branch is
+// never walked once a record below it has matched, and the scan ends as soon
+// as nothing better can be found or no record can start a match any further
+// on.
 class SignatureIndex {
  public:
   SignatureIndex() = default;
@@ -61,7 +61,10 @@ class SignatureIndex {
     // Scans the file's positions [from, to). `window` holds the file's bytes
     // from offset `base` on; it must reach kContext bytes before `from` and
     // kContext bytes past `to`, or the file's start and end.
-    void Scan(std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from, std::uint64_t to);
+    void Scan(std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from, std::uint64_t to) {
+      Search* self = this;
+      ScanTogether(index_->candidates_, {&self, 1}, window, base, from, to);
+    }
     // The winning record (1..N-1), or 0 when none matches.
     std::size_t Winner() const { return best_ == kNoMatch ? 0 : best_; }
 
@@ -72,14 +75,24 @@ class SignatureIndex {
     std::uint64_t base_ = 0;                // their offset in the file
     std::uint64_t end_ = 0;
     std::vector<std::int64_t> startLimit_;  // compression only: a match must start below it
-    // Compression only: for each run of equal crowd patterns (crowdRuns_),
-    // its records whose start limit exceeds that of every record before them,
-    // at the run's place in crowdRecords_, then kNoMatch to the run's end. The
-    // first of them whose limit exceeds a start is the run's winner there.
+    // Compression only: for each entry of several records, those whose start
+    // limit exceeds that of every record before them, at the entry's place
+    // in entryRecords_, then kNoMatch to its end. The first of them whose
+    // limit exceeds a start is the entry's winner there.
     std::vector<std::uint32_t> stairs_;
     std::uint32_t best_ = kNoMatch;
     std::uint32_t floor_ = kNoMatch;  // nothing can beat this record
   };
+
+  // Scan for several searches at once, each byte read once for all: stops
+  // only where `filter` passes, which must pass every position the
+  // searches' own filters pass (see AddTo).
+  static void ScanTogether(const CandidateFilter& filter, std::span<Search* const> searches,
+                           std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from,
+                           std::uint64_t to);
+  // Files this index's windows and short first bytes in `filter`, which
+  // then passes every position this index's own filter passes.
+  void AddTo(CandidateFilter& filter) const;
 
   // The winning record (1..N-1) on a whole file held in `buffer`, or 0 when
   // none matches.
@@ -90,44 +103,47 @@ class SignatureIndex {
   const CandidateFilter& Candidates() const { return candidates_; }
 
  private:
-  // One pattern filed under a hash (long patterns) or a first byte (short ones).
-  struct Candidate {
-    std::uint32_t record;            // for a crowd, its lowest record
-    std::uint32_t window;            // the pattern's 4 bytes at `offset` (long patterns only)
-    std::uint32_t offset;            // where the filed window or byte lies in the pattern
-    std::uint32_t crowd = kNoCrowd;  // for a crowd, its root in crowdNodes_
-  };
-  static constexpr std::uint32_t kNoCrowd = 0xFFFFFFFFu;
   static constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
 
-  void ScanRange(Search& search, std::size_t from, std::size_t to) const;
-  bool Verify(const Search& search, const Candidate& candidate, std::size_t at) const;
-  std::uint32_t SearchCrowd(const Search& search, const Candidate& candidate, std::size_t at) const;
+  // The entries that share one window, filed under its hash.
+  struct WindowCandidate {
+    std::uint32_t window;  // the 4 bytes, read as a native integer
+    std::uint32_t lowest;  // the lowest record of its entries
+    std::uint32_t root;    // of their trees in tries_
+  };
+  // A pattern of 1 to 3 bytes: its length and bytes, the first highest.
+  struct ShortSlot {
+    std::uint32_t key = 0;  // 0: empty
+    std::uint32_t entry = 0;
+  };
+  static std::uint32_t ShortKey(const std::uint8_t* bytes, std::size_t length);
+
+  // Checks a position some first stage passed: `at` in the search's window,
+  // longEnd where its windows of 4 bytes end.
+  void CheckAt(Search& search, std::size_t at, std::size_t longEnd) const;
+  // The record of `entry` that wins where its pattern starts at file offset
+  // `start`, or kNoMatch.
+  std::uint32_t EntryWinner(const Search& search, std::uint32_t entry, std::uint64_t start) const;
+  const ShortSlot* FindShort(std::uint32_t key) const;
 
   DatabaseKind kind_ = DatabaseKind::kCompiler;
-  std::vector<std::string> patterns_;  // by record; empty for the header and empty patterns
+  std::vector<std::uint8_t> lengths_;  // of each record's pattern
   std::vector<std::int64_t> limits_;   // compression: numeric limit, or -1 for the whole file
+  // The records of entry e, ascending: entryRecords_[entryStart_[e], entryStart_[e + 1]).
+  std::vector<std::uint32_t> entryStart_;
+  std::vector<std::uint32_t> entryRecords_;
   CandidateFilter candidates_;
-  std::vector<std::uint32_t> bucketStart_;       // candidates of hash h: [start[h], start[h+1])
-  std::vector<Candidate> longCandidates_;        // grouped by hash, by record within a hash
-  std::array<std::uint32_t, 257> shortStart_{};  // likewise by first byte
-  std::vector<Candidate> shortCandidates_;
-  // A node of a crowd's trie: the patterns that begin with the bytes on the
-  // way to it, those that end there, and its children (contiguous, sorted by
-  // the byte that leads into each).
-  struct CrowdNode {
-    std::uint32_t firstChild = 0;
-    std::uint32_t childCount = 0;
-    std::uint32_t endingBegin = 0;  // records ending here: crowdRecords_[endingBegin, endingEnd)
-    std::uint32_t endingEnd = 0;
-  };
-  void BuildCrowdNode(std::uint32_t node, std::uint32_t begin, std::uint32_t end, std::size_t depth);
-  std::vector<CrowdNode> crowdNodes_;
-  std::vector<std::uint8_t> crowdNodeByte_;  // the byte that leads into each node
-  std::vector<std::uint32_t> crowdRecords_;  // each crowd's records, sorted by pattern
-  // Compression: runs of equal patterns in crowdRecords_, [first, second).
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> crowdRuns_;
-  std::uint32_t firstRecord_ = 0;  // the lowest record that can match at all
+  std::uint32_t LookupBucket(std::uint32_t window) const {
+    return (window * CandidateFilter::kBucketMultiplier) >> lookupShift_;
+  }
+  std::uint32_t lookupShift_ = 31;
+  std::vector<std::uint32_t> bucketStart_ = {0, 0, 0};  // candidates of bucket b: [start[b], start[b+1])
+  std::vector<WindowCandidate> longCandidates_;  // grouped by hash, by window within a hash
+  std::vector<std::uint32_t> longWindows_;       // their windows, apart for the search
+  WindowTries tries_;
+  std::vector<ShortSlot> shortTable_;               // open addressing, a power of two in size
+  std::array<std::uint8_t, 256> shortLengths_{};    // bit n - 1: a short pattern of n bytes starts with the byte
+  std::vector<std::uint64_t> shortPairs_;           // bit per first two bytes of the 2- and 3-byte patterns
 };
 
 // Where in `pattern` (4 bytes or more) the index files it: the 4 bytes most

@@ -51,23 +51,33 @@ ReadBytes ReaderOf(const Bytes& file, std::uint64_t size, std::mt19937& random) 
 }
 
 // The plain scan, the index on the whole file and the scan a window at a
-// time (of `window` bytes) must agree; returns the winner.
+// time (of `window` bytes) must agree; returns the winner. The scan a window
+// at a time searches the signatures as both kinds of database at once, as
+// the analysis does, and each must agree with its plain scan.
 std::size_t Winner(const std::vector<Signature>& signatures, DatabaseKind kind, const Bytes& buffer,
                    std::size_t window = 1) {
   TLangDefinitionArray database = Database(signatures, kind);
   const std::size_t reference = ReferenceFirstMatch(database, kind, buffer);
-  const SignatureDatabase matcher(database, static_cast<int>(database.size()), kind);
   EXPECT_EQ(SignatureIndex(database, kind).FirstMatch(buffer), reference) << "whole file";
 
+  const TLangDefinitionArray compressionRecords = Database(signatures, DatabaseKind::kCompression);
+  const TLangDefinitionArray compilerRecords = Database(signatures, DatabaseKind::kCompiler);
+  const SignatureDatabase compressions(compressionRecords, static_cast<int>(compressionRecords.size()),
+                                       DatabaseKind::kCompression);
+  const SignatureDatabase compilers(compilerRecords, static_cast<int>(compilerRecords.size()),
+                                    DatabaseKind::kCompiler);
   static std::mt19937 random(7);
-  const SignatureDatabase none({}, 0, kind == DatabaseKind::kCompiler ? DatabaseKind::kCompression : kind);
-  const bool compression = kind == DatabaseKind::kCompression;
   const ScanWinners streamed =
-      ScanFile(ReaderOf(buffer, buffer.size(), random), buffer.size(), compression ? matcher : none,
-               compression ? none : matcher, {}, window);
-  const TLangDefinition* winner = compression ? streamed.compression : streamed.compiler;
-  EXPECT_EQ(winner ? winner - matcher.Records().data() : 0, static_cast<std::ptrdiff_t>(reference))
-      << "window " << window;
+      ScanFile(ReaderOf(buffer, buffer.size(), random), buffer.size(), ScanPair(compressions, compilers), {}, window);
+  auto number = [](const TLangDefinition* winner, const SignatureDatabase& in) {
+    return winner ? static_cast<std::size_t>(winner - in.Records().data()) : 0;
+  };
+  EXPECT_EQ(number(streamed.compression, compressions),
+            ReferenceFirstMatch(compressionRecords, DatabaseKind::kCompression, buffer))
+      << "compression, window " << window;
+  EXPECT_EQ(number(streamed.compiler, compilers),
+            ReferenceFirstMatch(compilerRecords, DatabaseKind::kCompiler, buffer))
+      << "compiler, window " << window;
   return reference;
 }
 
@@ -239,7 +249,7 @@ TEST_F(Differential, SharedPrefixesAndZeroRuns) {
 }
 
 // A hostile database: hundreds of patterns that share one rare window, in
-// files full of that window. The index searches them as a crowd and must
+// files full of that window. The index searches them in one walk and must
 // still give the plain scan's answer, the lowest matching record.
 TEST_F(Differential, CrowdsSharingOneWindow) {
   const std::string window = "\x11\x12\x13\x14";
@@ -261,6 +271,69 @@ TEST_F(Differential, CrowdsSharingOneWindow) {
     if (round % 4 == 0) buffer.resize(Uniform(0, 64));
     SCOPED_TRACE("round " + std::to_string(round));
     Winner(signatures, round % 2 ? DatabaseKind::kCompression : DatabaseKind::kCompiler, buffer, window_);
+    if (HasFailure()) break;
+  }
+}
+
+// The shapes of database that once made the scan crawl, small: copies of one
+// pattern, short patterns of one first byte, windows that share a hash
+// bucket, one window at every offset. The index files them differently from
+// ordinary ones; answers must stay the plain scan's.
+TEST_F(Differential, HostileShapes) {
+  // Windows that all land in bucket 0 whatever the hash's size: multiples of
+  // the bucket multiplier's inverse by numbers below 2^10.
+  std::uint32_t inverse = CandidateFilter::kBucketMultiplier;
+  for (int i = 0; i < 5; ++i) inverse *= 2 - CandidateFilter::kBucketMultiplier * inverse;
+  auto collidingWindow = [&](std::uint32_t low) {
+    const std::uint32_t window = low * inverse;
+    return std::string(reinterpret_cast<const char*>(&window), 4);
+  };
+  const std::string window = "\x11\x12\x13\x14";
+  const std::string letters("\x00\x01\x41\xFF", 4);
+  auto letter = [&] { return letters[Uniform(0, 3)]; };
+
+  for (int round = 0; round < 400; ++round) {
+    NewWindow();
+    std::vector<Signature> signatures;
+    std::string file;
+    auto add = [&](std::string pattern) { signatures.push_back({std::move(pattern), RandomLimit(2000)}); };
+    switch (round % 4) {
+      case 0:  // copies of a few short patterns
+        for (int i = 0; i < 300; ++i) add(i % 3 ? std::string("\x01\x41") : std::string(Uniform(1, 3), letter()));
+        for (int i = 0; i < 2000; ++i) file += letter();
+        break;
+      case 1:  // 1- to 3-byte patterns sharing a first byte
+        for (int i = 0; i < 300; ++i) {
+          std::string pattern = "\x41";
+          for (std::size_t n = Uniform(0, 2); n > 0; --n) pattern += letter();
+          add(pattern);
+        }
+        for (int i = 0; i < 2000; ++i) file += letter();
+        break;
+      case 2:  // distinct windows in one bucket, with tails
+        for (int i = 0; i < 300; ++i) {
+          std::string pattern = collidingWindow(static_cast<std::uint32_t>(Uniform(0, 60)));
+          for (std::size_t n = Uniform(0, 3); n > 0; --n) pattern += letter();
+          add(Uniform(0, 3) ? pattern : letter() + pattern);
+        }
+        while (file.size() < 2000) file += collidingWindow(static_cast<std::uint32_t>(Uniform(0, 60))) + letter();
+        break;
+      default:  // one window at every offset, among zeros and few letters
+        for (int i = 0; i < 300; ++i) {
+          std::string pattern(Uniform(4, 80), '\0');
+          pattern.replace(Uniform(0, pattern.size() - 4), 4, window);
+          for (std::size_t n = Uniform(0, 2); n > 0; --n) pattern[Uniform(0, pattern.size() - 1)] = letter();
+          add(pattern);
+        }
+        while (file.size() < 2000) {
+          file += Uniform(0, 20) ? std::string(Uniform(0, 90), '\0') + window
+                                 : signatures[Uniform(0, signatures.size() - 1)].pattern;
+        }
+    }
+    // Matches are common in these files: make the winner a late record now and then.
+    if (Uniform(0, 1)) std::rotate(signatures.begin(), signatures.begin() + Uniform(0, 299), signatures.end());
+    SCOPED_TRACE("round " + std::to_string(round));
+    Winner(signatures, round % 8 < 4 ? DatabaseKind::kCompiler : DatabaseKind::kCompression, ToBytes(file), window_);
     if (HasFailure()) break;
   }
 }
@@ -339,10 +412,10 @@ TEST(FileScan, AFileThatChangesWhileItIsRead) {
   std::copy_n("END", 3, file.begin() + 2000);
   std::mt19937 random(1);
   EXPECT_THROW(
-      ScanFile(ReaderOf(Bytes(file.begin(), file.begin() + 1500), 3000, random), 3000, none, compilers),
+      ScanFile(ReaderOf(Bytes(file.begin(), file.begin() + 1500), 3000, random), 3000, ScanPair(none, compilers)),
       IoError);
-  EXPECT_EQ(ScanFile(ReaderOf(file, 1000, random), 1000, none, compilers, {}, 64).compiler, nullptr);
-  EXPECT_NE(ScanFile(ReaderOf(file, 3000, random), 3000, none, compilers, {}, 64).compiler, nullptr);
+  EXPECT_EQ(ScanFile(ReaderOf(file, 1000, random), 1000, ScanPair(none, compilers), {}, 64).compiler, nullptr);
+  EXPECT_NE(ScanFile(ReaderOf(file, 3000, random), 3000, ScanPair(none, compilers), {}, 64).compiler, nullptr);
 }
 
 }  // namespace

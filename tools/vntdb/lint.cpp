@@ -36,9 +36,10 @@ bool CompressionShadows(const TLangDefinition& earlier, const TLangDefinition& l
 }
 
 // The index finds a pattern through its rarest 4 bytes. Where many patterns
-// share them, every place a file holds those bytes costs a look at all of
-// them: such a database slows every scan (the index bounds the cost, but
-// does not make it small).
+// share them, every place a file holds those bytes costs a walk through
+// their trees, up to one step per byte of them: such a database slows scans
+// of files full of those bytes (the index bounds the cost, but does not make
+// it small).
 constexpr std::size_t kCrowdedWindow = 64;
 
 std::string HexBytes(std::string_view bytes) {
