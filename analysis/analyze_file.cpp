@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "evidence/toolchain_evidence.h"
-
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "sigdb/signature_database.h"
@@ -55,7 +54,8 @@ std::string NamePart(std::string_view path) {
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
-AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases, const AnalysisObserver& observer) {
+AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,
+                           const AnalysisObserver& observer) {
   if (!FileExists(path)) return Failure(AnalysisStatus::kNotFound, "File not found");
 
   TAppInfo info;

@@ -32,7 +32,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kMiB = 1024.0 * 1024.0;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 Bytes RealBytes(const std::string& folder, std::size_t size) {
   Bytes out;
@@ -80,7 +82,8 @@ std::pair<std::uint8_t, std::uint8_t> AbsentPairAfterCommonByte(const Bytes& byt
   std::sort(order.begin(), order.end(), [&](int a, int b) { return single[a] > single[b]; });
   for (int first : order) {
     for (int second = 0; second < 256; ++second) {
-      if (pairs[first << 8 | second] == 0) return {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second)};
+      if (pairs[first << 8 | second] == 0)
+        return {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second)};
     }
   }
   return {0, 0};
@@ -90,7 +93,8 @@ std::pair<std::uint8_t, std::uint8_t> AbsentPairAfterCommonByte(const Bytes& byt
 // the file's most common.
 Shape CopiesOfOneShortPattern(const Bytes& real, std::size_t copies) {
   const auto [first, second] = AbsentPairAfterCommonByte(real);
-  return {"copies of one 2-byte pattern", Database(std::vector<std::string>(copies, {char(first), char(second)})), real};
+  return {"copies of one 2-byte pattern",
+          Database(std::vector<std::string>(copies, {char(first), char(second)})), real};
 }
 
 // Distinct 2- and 3-byte patterns all starting with the file's most common
@@ -121,8 +125,8 @@ Shape WindowsInOneBucket(std::size_t count) {
     return x;
   }();
   auto rare = [](std::uint8_t b) {
-    return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == 0 || b == 0xFF || b == 0x20 || b == 0xCC ||
-             b == 0x90 || b == 0x01 || b == 0x8B || b == 0x89 || b == 0x48 || b == 0xE8);
+    return !((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == 0 || b == 0xFF || b == 0x20 ||
+             b == 0xCC || b == 0x90 || b == 0x01 || b == 0x8B || b == 0x89 || b == 0x48 || b == 0xE8);
   };
   const std::string tails = {'\0', '\xFF', ' ', '\xCC', '\x90', '\x01', '\x8B', '\x89', '\x48', '\xE8'};
   // The index sizes its hash by the number of distinct windows.
@@ -133,7 +137,8 @@ Shape WindowsInOneBucket(std::size_t count) {
       const std::uint32_t window = low * kInverse;  // bucket 0
       std::uint8_t b[4];
       std::memcpy(b, &window, 4);
-      if (rare(b[0]) && rare(b[1]) && rare(b[2]) && rare(b[3]) && b[0] != b[1] && b[1] != b[2] && b[2] != b[3])
+      if (rare(b[0]) && rare(b[1]) && rare(b[2]) && rare(b[3]) && b[0] != b[1] && b[1] != b[2] &&
+          b[2] != b[3])
         windows.push_back(window);
     }
     const std::size_t wanted = std::min(windows.size(), count);
@@ -157,7 +162,8 @@ Shape WindowsInOneBucket(std::size_t count) {
   std::mt19937 random(3);
   while (file.size() < (16u << 20)) {
     const std::uint32_t window = windows[random() % windows.size()];
-    file.insert(file.end(), reinterpret_cast<const std::uint8_t*>(&window), reinterpret_cast<const std::uint8_t*>(&window) + 4);
+    file.insert(file.end(), reinterpret_cast<const std::uint8_t*>(&window),
+                reinterpret_cast<const std::uint8_t*>(&window) + 4);
     file.push_back(0x42);
   }
   return {"windows in one hash bucket", Database(patterns), file};
@@ -203,7 +209,9 @@ Shape OneWindowAtOneOffset(std::size_t count) {
 // searches the whole file, in a file that holds the pattern only past every
 // limit.
 Shape OnePatternManyLimits(std::size_t count) {
-  Shape shape{"one pattern, many limits", Database(std::vector<std::string>(count, "\x11\x12\x13\x14\0\xFF")), {},
+  Shape shape{"one pattern, many limits",
+              Database(std::vector<std::string>(count, "\x11\x12\x13\x14\0\xFF")),
+              {},
               DatabaseKind::kCompression};
   shape.database[0].fields[0].assign("bench");
   for (std::size_t i = 1; i <= count; ++i) {
@@ -212,7 +220,8 @@ Shape OnePatternManyLimits(std::size_t count) {
   }
   shape.database.emplace_back().fields[0].assign("never there");
   shape.file.assign(count + 100, 0);
-  while (shape.file.size() < (16u << 20)) shape.file.insert(shape.file.end(), {0x11, 0x12, 0x13, 0x14, 0x00, 0xFF, 0x01});
+  while (shape.file.size() < (16u << 20))
+    shape.file.insert(shape.file.end(), {0x11, 0x12, 0x13, 0x14, 0x00, 0xFF, 0x01});
   return shape;
 }
 

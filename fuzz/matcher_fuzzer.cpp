@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::string pattern = database[r].fields[vantric::kPatternField].str();
       for (std::size_t shift = 0; shift <= 8 && !pattern.empty(); ++shift) {
         vantric::TLangDefinition copy = database[r];
-        copy.fields[vantric::kPatternField].assign(std::string(shift, pattern[shift % pattern.size()]) + pattern);
+        copy.fields[vantric::kPatternField].assign(std::string(shift, pattern[shift % pattern.size()]) +
+                                                   pattern);
         database.push_back(copy);
       }
     }

@@ -11,7 +11,8 @@ namespace vantric {
 ScanPair::ScanPair(const SignatureDatabase& compressions, const SignatureDatabase& compilers)
     : compressions_(&compressions),
       compilers_(&compilers),
-      filter_(std::max({10u, compressions.Index().Candidates().HashBits(), compilers.Index().Candidates().HashBits()})) {
+      filter_(std::max(
+          {10u, compressions.Index().Candidates().HashBits(), compilers.Index().Candidates().HashBits()})) {
   compressions.Index().AddTo(filter_);
   compilers.Index().AddTo(filter_);
 }

@@ -48,8 +48,8 @@ std::size_t RarestWindowOffset(std::string_view pattern) {
   }
   // A window's first byte counts without its repeat cost: what it repeats lies outside.
   auto windowCost = [&](std::size_t offset) {
-    return kByteCommonness[static_cast<std::uint8_t>(pattern[offset])] + costs[offset + 1] + costs[offset + 2] +
-           costs[offset + 3];
+    return kByteCommonness[static_cast<std::uint8_t>(pattern[offset])] + costs[offset + 1] +
+           costs[offset + 2] + costs[offset + 3];
   };
   std::size_t best = 0;
   unsigned bestCost = windowCost(0);
@@ -94,7 +94,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
       std::optional<std::int32_t> limit = ParseSearchLimit(database[r].fields[kSearchLimitField].view());
       if (limit && *limit >= 0) limits_[r] = *limit;
     }
-    const auto [found, added] = entryOf.try_emplace(pattern, static_cast<std::uint32_t>(entryPatterns.size()));
+    const auto [found, added] =
+        entryOf.try_emplace(pattern, static_cast<std::uint32_t>(entryPatterns.size()));
     if (added) entryPatterns.push_back(pattern);
     entryOfRecord[r] = found->second;
   }
@@ -107,7 +108,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   {
     std::vector<std::uint32_t> next(entryStart_.begin(), entryStart_.end() - 1);
     for (std::size_t r = 1; r < database.size(); ++r) {
-      if (entryOfRecord[r] != WindowTries::kNone) entryRecords_[next[entryOfRecord[r]]++] = static_cast<std::uint32_t>(r);
+      if (entryOfRecord[r] != WindowTries::kNone)
+        entryRecords_[next[entryOfRecord[r]]++] = static_cast<std::uint32_t>(r);
     }
   }
 
@@ -126,7 +128,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   }
   std::sort(byWindow.begin(), byWindow.end());
   std::size_t windowCount = 0;
-  for (std::size_t i = 0; i < byWindow.size(); ++i) windowCount += i == 0 || byWindow[i].first != byWindow[i - 1].first;
+  for (std::size_t i = 0; i < byWindow.size(); ++i)
+    windowCount += i == 0 || byWindow[i].first != byWindow[i - 1].first;
   // 64 hash values per window keep the filter as sparse for a few windows
   // as for many. From 64 windows on, no fewer than 2^16; below, as few as
   // 2^10: clearing the larger tables for a handful of patterns (tests, the
@@ -152,9 +155,11 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   // About one window a bucket: the table to find them is far smaller than
   // the filter, which wants 64 hash values a window.
   lookupShift_ = 32 - std::clamp<unsigned>(std::bit_width(windowCount), 1, hashBits);
-  std::sort(longCandidates_.begin(), longCandidates_.end(), [&](const WindowCandidate& a, const WindowCandidate& b) {
-    return std::pair(LookupBucket(a.window), a.window) < std::pair(LookupBucket(b.window), b.window);
-  });
+  std::sort(longCandidates_.begin(), longCandidates_.end(),
+            [&](const WindowCandidate& a, const WindowCandidate& b) {
+              return std::pair(LookupBucket(a.window), a.window) <
+                     std::pair(LookupBucket(b.window), b.window);
+            });
   bucketStart_.assign((std::size_t{1} << (32 - lookupShift_)) + 1, 0);
   for (const WindowCandidate& candidate : longCandidates_) {
     ++bucketStart_[LookupBucket(candidate.window) + 1];
@@ -180,7 +185,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   }
 }
 
-std::uint32_t SignatureIndex::EntryWinner(const Search& search, std::uint32_t entry, std::uint64_t start) const {
+std::uint32_t SignatureIndex::EntryWinner(const Search& search, std::uint32_t entry,
+                                          std::uint64_t start) const {
   const std::uint32_t begin = entryStart_[entry];
   const std::uint32_t end = entryStart_[entry + 1];
   if (kind_ == DatabaseKind::kCompiler) return entryRecords_[begin];  // the lowest of equal patterns
@@ -240,12 +246,13 @@ void SignatureIndex::CheckAt(Search& search, std::size_t at, std::size_t longEnd
   if (low == end || longWindows_[low] != window) return;
   const WindowCandidate& candidate = longCandidates_[low];
   if (candidate.lowest >= search.best_) return;
-  tries_.Walk(candidate.root, data, size, at, [&] { return search.best_; }, consider);
+  tries_.Walk(
+      candidate.root, data, size, at, [&] { return search.best_; }, consider);
 }
 
 void SignatureIndex::ScanTogether(const CandidateFilter& filter, std::span<Search* const> searches,
-                                  std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from,
-                                  std::uint64_t to) {
+                                  std::span<const std::uint8_t> window, std::uint64_t base,
+                                  std::uint64_t from, std::uint64_t to) {
   // Each search's own end, in the window (0 once it is done); the scan goes
   // as far as the furthest.
   std::vector<std::size_t> ends(searches.size());
@@ -280,7 +287,8 @@ void SignatureIndex::ScanTogether(const CandidateFilter& filter, std::span<Searc
 void SignatureIndex::AddTo(CandidateFilter& filter) const {
   for (const std::uint32_t window : longWindows_) filter.AddWindow(window);
   for (unsigned byte = 0; byte < 256; ++byte) {
-    if (candidates_.PassesShort(static_cast<std::uint8_t>(byte))) filter.AddShortFirstByte(static_cast<std::uint8_t>(byte));
+    if (candidates_.PassesShort(static_cast<std::uint8_t>(byte)))
+      filter.AddShortFirstByte(static_cast<std::uint8_t>(byte));
   }
 }
 
@@ -330,7 +338,8 @@ std::size_t SignatureIndex::FirstMatch(std::span<const std::uint8_t> buffer) con
 
 std::size_t SignatureIndex::MemoryUsage() const {
   return sizeof *this + lengths_.capacity() + limits_.capacity() * sizeof(std::int64_t) +
-         (entryStart_.capacity() + entryRecords_.capacity() + bucketStart_.capacity()) * sizeof(std::uint32_t) +
+         (entryStart_.capacity() + entryRecords_.capacity() + bucketStart_.capacity()) *
+             sizeof(std::uint32_t) +
          candidates_.MemoryUsage() + longCandidates_.capacity() * sizeof(WindowCandidate) +
          longWindows_.capacity() * sizeof(std::uint32_t) + tries_.MemoryUsage() +
          shortTable_.capacity() * sizeof(ShortSlot) + shortPairs_.capacity() * sizeof(std::uint64_t);

@@ -31,12 +31,12 @@ namespace vantric {
 // window, at whatever offsets, are one candidate, searched by one walk of
 // their WindowTries. The scan hashes each 4-byte window of the file and
 // tests a filter (CandidateFilter); on a hit it finds the window's candidate
-// in a table by binary search within its bucket. Shorter patterns are looked up in a hash
-// table, one probe per length. So each position of the file costs at most
-// three short lookups and one walk, whatever the database holds. A branch is
-// never walked once a record below it has matched, and the scan ends as soon
-// as nothing better can be found or no record can start a match any further
-// on.
+// by binary search within its bucket. Shorter patterns are looked up in a
+// hash table, one probe per length. So each position of the file costs at
+// most three short lookups and one walk, whatever the database holds. A
+// branch is never walked once a record below it has matched, and the scan
+// ends as soon as nothing better can be found or no record can start a
+// match any further on.
 class SignatureIndex {
  public:
   SignatureIndex() = default;
@@ -61,7 +61,8 @@ class SignatureIndex {
     // Scans the file's positions [from, to). `window` holds the file's bytes
     // from offset `base` on; it must reach kContext bytes before `from` and
     // kContext bytes past `to`, or the file's start and end.
-    void Scan(std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from, std::uint64_t to) {
+    void Scan(std::span<const std::uint8_t> window, std::uint64_t base, std::uint64_t from,
+              std::uint64_t to) {
       Search* self = this;
       ScanTogether(index_->candidates_, {&self, 1}, window, base, from, to);
     }
@@ -138,12 +139,13 @@ class SignatureIndex {
   }
   std::uint32_t lookupShift_ = 31;
   std::vector<std::uint32_t> bucketStart_ = {0, 0, 0};  // candidates of bucket b: [start[b], start[b+1])
-  std::vector<WindowCandidate> longCandidates_;  // grouped by hash, by window within a hash
-  std::vector<std::uint32_t> longWindows_;       // their windows, apart for the search
+  std::vector<WindowCandidate> longCandidates_;         // grouped by hash, by window within a hash
+  std::vector<std::uint32_t> longWindows_;              // their windows, apart for the search
   WindowTries tries_;
-  std::vector<ShortSlot> shortTable_;               // open addressing, a power of two in size
-  std::array<std::uint8_t, 256> shortLengths_{};    // bit n - 1: a short pattern of n bytes starts with the byte
-  std::vector<std::uint64_t> shortPairs_;           // bit per first two bytes of the 2- and 3-byte patterns
+  std::vector<ShortSlot> shortTable_;  // open addressing, a power of two in size
+  std::array<std::uint8_t, 256>
+      shortLengths_{};                     // bit n - 1: a short pattern of n bytes starts with the byte
+  std::vector<std::uint64_t> shortPairs_;  // bit per first two bytes of the 2- and 3-byte patterns
 };
 
 // Where in `pattern` (4 bytes or more) the index files it: the 4 bytes most

@@ -35,7 +35,9 @@ std::uint32_t WindowTries::Add(std::vector<Key> keys) {
 // tree reads, all sharing its first `depth` bytes.
 void WindowTries::Build(std::uint32_t node, std::vector<Item>& items, std::size_t begin, std::size_t end,
                         std::size_t depth, bool forward) {
-  auto text = [&](std::size_t i) -> const std::string& { return forward ? items[i].forward : items[i].backward; };
+  auto text = [&](std::size_t i) -> const std::string& {
+    return forward ? items[i].forward : items[i].backward;
+  };
   const std::string& first = text(begin);
   const std::string& last = text(end - 1);
   std::size_t common = depth;

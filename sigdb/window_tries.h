@@ -41,8 +41,7 @@ class WindowTries {
     std::size_t pos = at;
     for (std::uint32_t node = root; node != kNone;) {
       const Node& here = nodes_[node];
-      if (here.lowest >= bound() || here.labelLength > size - pos ||
-          !SameBytes(text + pos, here)) {
+      if (here.lowest >= bound() || here.labelLength > size - pos || !SameBytes(text + pos, here)) {
         return;
       }
       pos += here.labelLength;
@@ -79,11 +78,13 @@ class WindowTries {
     const std::uint8_t* first = firstByte_.data() + node.firstChild;
     const std::uint8_t* last = first + node.childCount;
     const std::uint8_t* found = std::lower_bound(first, last, byte);
-    return found != last && *found == byte ? node.firstChild + static_cast<std::uint32_t>(found - first) : kNone;
+    return found != last && *found == byte ? node.firstChild + static_cast<std::uint32_t>(found - first)
+                                           : kNone;
   }
 
   template <typename Bound, typename Found>
-  void WalkBackward(std::uint32_t node, const std::uint8_t* text, std::size_t at, Bound bound, Found found) const {
+  void WalkBackward(std::uint32_t node, const std::uint8_t* text, std::size_t at, Bound bound,
+                    Found found) const {
     std::size_t pos = at;  // the bytes before it are still to read
     while (node != kNone) {
       const Node& here = nodes_[node];
@@ -95,8 +96,8 @@ class WindowTries {
     }
   }
 
-  void Build(std::uint32_t node, std::vector<Item>& items, std::size_t begin, std::size_t end, std::size_t depth,
-             bool forward);
+  void Build(std::uint32_t node, std::vector<Item>& items, std::size_t begin, std::size_t end,
+             std::size_t depth, bool forward);
 
   std::vector<Node> nodes_;
   std::vector<std::uint8_t> firstByte_;  // of each node's label

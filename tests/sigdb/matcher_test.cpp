@@ -67,8 +67,8 @@ std::size_t Winner(const std::vector<Signature>& signatures, DatabaseKind kind, 
   const SignatureDatabase compilers(compilerRecords, static_cast<int>(compilerRecords.size()),
                                     DatabaseKind::kCompiler);
   static std::mt19937 random(7);
-  const ScanWinners streamed =
-      ScanFile(ReaderOf(buffer, buffer.size(), random), buffer.size(), ScanPair(compressions, compilers), {}, window);
+  const ScanWinners streamed = ScanFile(ReaderOf(buffer, buffer.size(), random), buffer.size(),
+                                        ScanPair(compressions, compilers), {}, window);
   auto number = [](const TLangDefinition* winner, const SignatureDatabase& in) {
     return winner ? static_cast<std::size_t>(winner - in.Records().data()) : 0;
   };
@@ -299,7 +299,8 @@ TEST_F(Differential, HostileShapes) {
     auto add = [&](std::string pattern) { signatures.push_back({std::move(pattern), RandomLimit(2000)}); };
     switch (round % 4) {
       case 0:  // copies of a few short patterns
-        for (int i = 0; i < 300; ++i) add(i % 3 ? std::string("\x01\x41") : std::string(Uniform(1, 3), letter()));
+        for (int i = 0; i < 300; ++i)
+          add(i % 3 ? std::string("\x01\x41") : std::string(Uniform(1, 3), letter()));
         for (int i = 0; i < 2000; ++i) file += letter();
         break;
       case 1:  // 1- to 3-byte patterns sharing a first byte
@@ -316,7 +317,8 @@ TEST_F(Differential, HostileShapes) {
           for (std::size_t n = Uniform(0, 3); n > 0; --n) pattern += letter();
           add(Uniform(0, 3) ? pattern : letter() + pattern);
         }
-        while (file.size() < 2000) file += collidingWindow(static_cast<std::uint32_t>(Uniform(0, 60))) + letter();
+        while (file.size() < 2000)
+          file += collidingWindow(static_cast<std::uint32_t>(Uniform(0, 60))) + letter();
         break;
       default:  // one window at every offset, among zeros and few letters
         for (int i = 0; i < 300; ++i) {
@@ -331,9 +333,11 @@ TEST_F(Differential, HostileShapes) {
         }
     }
     // Matches are common in these files: make the winner a late record now and then.
-    if (Uniform(0, 1)) std::rotate(signatures.begin(), signatures.begin() + Uniform(0, 299), signatures.end());
+    if (Uniform(0, 1))
+      std::rotate(signatures.begin(), signatures.begin() + Uniform(0, 299), signatures.end());
     SCOPED_TRACE("round " + std::to_string(round));
-    Winner(signatures, round % 8 < 4 ? DatabaseKind::kCompiler : DatabaseKind::kCompression, ToBytes(file), window_);
+    Winner(signatures, round % 8 < 4 ? DatabaseKind::kCompiler : DatabaseKind::kCompression, ToBytes(file),
+           window_);
     if (HasFailure()) break;
   }
 }
@@ -411,11 +415,13 @@ TEST(FileScan, AFileThatChangesWhileItIsRead) {
   Bytes file(3000, '.');
   std::copy_n("END", 3, file.begin() + 2000);
   std::mt19937 random(1);
-  EXPECT_THROW(
-      ScanFile(ReaderOf(Bytes(file.begin(), file.begin() + 1500), 3000, random), 3000, ScanPair(none, compilers)),
-      IoError);
-  EXPECT_EQ(ScanFile(ReaderOf(file, 1000, random), 1000, ScanPair(none, compilers), {}, 64).compiler, nullptr);
-  EXPECT_NE(ScanFile(ReaderOf(file, 3000, random), 3000, ScanPair(none, compilers), {}, 64).compiler, nullptr);
+  EXPECT_THROW(ScanFile(ReaderOf(Bytes(file.begin(), file.begin() + 1500), 3000, random), 3000,
+                        ScanPair(none, compilers)),
+               IoError);
+  EXPECT_EQ(ScanFile(ReaderOf(file, 1000, random), 1000, ScanPair(none, compilers), {}, 64).compiler,
+            nullptr);
+  EXPECT_NE(ScanFile(ReaderOf(file, 3000, random), 3000, ScanPair(none, compilers), {}, 64).compiler,
+            nullptr);
 }
 
 }  // namespace
