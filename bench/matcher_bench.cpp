@@ -142,9 +142,9 @@ void FirstStageCase(const Bytes& haystack, std::size_t count) {
     for (int run = 0; run < 3 || Seconds(begin) < 0.3; ++run) {
       auto start = Clock::now();
       candidates = 0;
-      for (std::size_t at = filter.Next(engine, haystack.data(), 0, haystack.size(), longEnd);
+      for (std::size_t at = filter.Next(engine, haystack.data(), 0, haystack.size(), longEnd, 0);
            at < haystack.size();
-           at = filter.Next(engine, haystack.data(), at + 1, haystack.size(), longEnd)) {
+           at = filter.Next(engine, haystack.data(), at + 1, haystack.size(), longEnd, 0)) {
         ++candidates;
       }
       best = std::min(best, Seconds(start));

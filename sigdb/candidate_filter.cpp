@@ -27,9 +27,10 @@ namespace {
 // `tables` by value: the compiler may keep them in registers.
 template <bool kWithShort>
 std::size_t NextPlain(const Tables tables, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                      std::size_t longEnd) {
+                      std::size_t longEnd, std::size_t phase) {
   for (; at < longEnd; ++at) {
     if (kWithShort && tables.shortFirstByte[bytes[at]]) return at;
+    if (tables.everyOther && ((at ^ phase) & 1) != 0) continue;
     std::uint32_t window;
     std::memcpy(&window, bytes + at, sizeof window);
     if (CandidateFilter::PassesLong(tables, window)) return at;
@@ -45,18 +46,19 @@ std::size_t NextPlain(const Tables tables, const std::uint8_t* bytes, std::size_
 }  // namespace
 
 std::size_t NextScalar(const Tables& tables, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                       std::size_t longEnd) {
-  return tables.shortFirstByte ? NextPlain<true>(tables, bytes, at, end, longEnd)
-                               : NextPlain<false>(tables, bytes, at, end, longEnd);
+                       std::size_t longEnd, std::size_t phase) {
+  return tables.shortFirstByte ? NextPlain<true>(tables, bytes, at, end, longEnd, phase)
+                               : NextPlain<false>(tables, bytes, at, end, longEnd, phase);
 }
 
 }  // namespace candidate_engines
 
-CandidateFilter::CandidateFilter(unsigned hashBits)
+CandidateFilter::CandidateFilter(unsigned hashBits, unsigned wordBits, bool everyOther)
     : bucketShift_(32 - hashBits),
       bucketBits_(std::size_t{1} << (hashBits - 5)),
-      wordShift_(32 - (hashBits - 4)),
-      words_(std::size_t{1} << (hashBits - 4)) {}
+      wordShift_(32 - wordBits),
+      words_(std::size_t{1} << wordBits),
+      everyOther_(everyOther) {}
 
 void CandidateFilter::AddWindow(std::uint32_t window) {
   const std::uint32_t bucket = Bucket(window);
@@ -71,13 +73,13 @@ void CandidateFilter::AddShortFirstByte(std::uint8_t byte) {
 }
 
 std::size_t CandidateFilter::Next(Engine engine, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                                  std::size_t longEnd) const {
+                                  std::size_t longEnd, std::size_t phase) const {
   const Tables tables = TablesOf();
   switch (engine) {
 #ifdef VANTRIC_X86
-    case Engine::kAvx2: return candidate_engines::NextAvx2(tables, bytes, at, end, longEnd);
+    case Engine::kAvx2: return candidate_engines::NextAvx2(tables, bytes, at, end, longEnd, phase);
 #endif
-    default: return candidate_engines::NextScalar(tables, bytes, at, end, longEnd);
+    default: return candidate_engines::NextScalar(tables, bytes, at, end, longEnd, phase);
   }
 }
 

@@ -16,7 +16,9 @@ namespace vantric {
 // verification behind it decide.
 //
 // A position passes when its byte starts a short pattern (under 4 bytes), or
-// when its 4-byte window passes two independent filters of the filed windows:
+// when its 4-byte window passes two independent filters of the filed windows
+// (in a filter that looks at every other window, only at positions of one
+// parity: the index files each pattern under two neighbouring windows then):
 // - the bucket bit: one bit per bucket, set when a window is filed there;
 // - the word filter: one 32-bit word chosen by a second hash of the window,
 //   in which four bits named by a third, one in each byte, must all be set.
@@ -33,10 +35,12 @@ class CandidateFilter {
 
   // An empty filter: nothing passes. Only for an index without patterns.
   CandidateFilter() = default;
-  // 2^hashBits buckets, hashBits from 10 to 22.
-  explicit CandidateFilter(unsigned hashBits);
+  // 2^hashBits buckets, hashBits from 10 to 22, and 2^wordBits words, from
+  // 1 to hashBits - 4; windows tested at every position, or at every other one.
+  CandidateFilter(unsigned hashBits, unsigned wordBits, bool everyOther);
 
   unsigned HashBits() const { return 32 - bucketShift_; }
+  unsigned WordBits() const { return 32 - wordShift_; }
   // The bucket of a 4-byte window (its bytes read as a native integer).
   std::uint32_t Bucket(std::uint32_t window) const { return (window * kBucketMultiplier) >> bucketShift_; }
   void AddWindow(std::uint32_t window);
@@ -44,26 +48,31 @@ class CandidateFilter {
 
   bool PassesLong(std::uint32_t window) const { return PassesLong(TablesOf(), window); }
   bool PassesShort(std::uint8_t byte) const { return shortFirstByte_[byte]; }
+  bool EveryOther() const { return everyOther_; }
 
   // The first position in [at, end) that passes, or `end`. Positions from
-  // `longEnd` on (at most `end`) are tested for short patterns only. Reads
-  // bytes[at, end) and, below longEnd, the 4 bytes from each position.
-  std::size_t Next(const std::uint8_t* bytes, std::size_t at, std::size_t end, std::size_t longEnd) const {
+  // `longEnd` on (at most `end`) are tested for short patterns only, and so
+  // are those whose parity differs from `phase`'s in a filter that looks at
+  // every other window. Reads bytes[at, end) and, below longEnd, the 4 bytes
+  // from each position.
+  std::size_t Next(const std::uint8_t* bytes, std::size_t at, std::size_t end, std::size_t longEnd,
+                   std::size_t phase) const {
     // A candidate often comes soon after the last (a window repeated all
     // through a file): the next few positions are tried here, one at a time,
     // which costs less than a call and a round of vectors.
     const Tables tables = TablesOf();
     for (const std::size_t headEnd = std::min(at + 8, longEnd); at < headEnd; ++at) {
       if (hasShort_ && shortFirstByte_[bytes[at]]) return at;
+      if (everyOther_ && ((at ^ phase) & 1) != 0) continue;
       std::uint32_t window;
       std::memcpy(&window, bytes + at, sizeof window);
       if (PassesLong(tables, window)) return at;
     }
-    return Next(engine_, bytes, at, end, longEnd);
+    return Next(engine_, bytes, at, end, longEnd, phase);
   }
   // The same in the given engine, which the machine must support.
   std::size_t Next(Engine engine, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                   std::size_t longEnd) const;
+                   std::size_t longEnd, std::size_t phase) const;
 
   // The engines this machine runs, plainest first; the last is the one used.
   static std::span<const Engine> SupportedEngines();
@@ -81,6 +90,7 @@ class CandidateFilter {
     std::uint32_t wordShift;     // the word filter has 2^(32 - wordShift) words
     const bool* shortFirstByte;  // null when there are no short patterns
     const std::uint8_t* shortNibbles;
+    bool everyOther;
   };
 
   static constexpr std::uint32_t kBucketMultiplier = 0x9E3779B1u;
@@ -119,7 +129,8 @@ class CandidateFilter {
             words_.data(),
             wordShift_,
             hasShort_ ? shortFirstByte_.data() : nullptr,
-            shortNibbles_.data()};
+            shortNibbles_.data(),
+            everyOther_};
   }
 
   // Sized for the two buckets and two words of the empty filter.
@@ -130,6 +141,7 @@ class CandidateFilter {
   std::array<bool, 256> shortFirstByte_{};
   std::array<std::uint8_t, 32> shortNibbles_{};
   bool hasShort_ = false;
+  bool everyOther_ = false;
   Engine engine_ = SupportedEngines().back();
 };
 

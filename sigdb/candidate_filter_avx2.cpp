@@ -96,13 +96,57 @@ VANTRIC_AVX2 std::size_t Next(const Tables& tables, const std::uint8_t* bytes, s
       if (found != end) return found;
     }
   }
-  return NextScalar(tables, bytes, at, end, longEnd);
+  return NextScalar(tables, bytes, at, end, longEnd, 0);
+}
+
+// Bit j of the 8 bits of `hits` to bit 2j.
+inline std::uint32_t Spread(std::uint32_t hits) {
+  hits = (hits | hits << 4) & 0x0F0F;
+  hits = (hits | hits << 2) & 0x3333;
+  return (hits | hits << 1) & 0x5555;
+}
+
+// The same for a filter that looks at every other window: sixteen positions
+// a round, of which the eight of `phase`'s parity are hashed, from 24 bytes.
+// Half the gathers for the same bytes.
+template <bool kWithShort>
+VANTRIC_AVX2 std::size_t NextEveryOther(const Tables& tables, const std::uint8_t* bytes, std::size_t at,
+                                        std::size_t end, std::size_t longEnd, std::size_t phase) {
+  const __m128i wordShift = _mm_cvtsi32_si128(static_cast<int>(tables.wordShift));
+  const __m128i lowRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles));
+  const __m128i highRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles + 16));
+  // Windows at 0, 2, 4, 6 of each half's 16 bytes.
+  const __m256i windowBytes = _mm256_setr_epi8(0, 1, 2, 3, 2, 3, 4, 5, 4, 5, 6, 7, 6, 7, 8, 9,  //
+                                               0, 1, 2, 3, 2, 3, 4, 5, 4, 5, 6, 7, 6, 7, 8, 9);
+  __m256i allLanes = _mm256_set1_epi32(-1);
+  asm("" : "+x"(allLanes));
+  if (((at ^ phase) & 1) != 0 && at < longEnd) {  // a position of the other parity: short patterns only
+    if (kWithShort && tables.shortFirstByte[bytes[at]]) return at;
+    ++at;
+  }
+  for (; at + 24 <= longEnd; at += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 8));
+    const __m256i windows = _mm256_shuffle_epi8(_mm256_set_m128i(high, low), windowBytes);
+    const std::uint32_t wordHits = Spread(WordFilterHits(windows, tables, wordShift, allLanes));
+    const std::uint32_t shortHits = kWithShort ? ShortHits(low, lowRows, highRows) : 0;
+    if ((wordHits | shortHits) != 0) {
+      const std::size_t found = FirstPassing(tables, bytes, at, wordHits, shortHits, end);
+      if (found != end) return found;
+    }
+  }
+  return NextScalar(tables, bytes, at, end, longEnd, phase);
 }
 
 }  // namespace
 
 VANTRIC_ALIGN_STACK VANTRIC_AVX2 std::size_t NextAvx2(const Tables& tables, const std::uint8_t* bytes,
-                                                      std::size_t at, std::size_t end, std::size_t longEnd) {
+                                                      std::size_t at, std::size_t end, std::size_t longEnd,
+                                                      std::size_t phase) {
+  if (tables.everyOther) {
+    return tables.shortFirstByte ? NextEveryOther<true>(tables, bytes, at, end, longEnd, phase)
+                                 : NextEveryOther<false>(tables, bytes, at, end, longEnd, phase);
+  }
   return tables.shortFirstByte ? Next<true>(tables, bytes, at, end, longEnd)
                                : Next<false>(tables, bytes, at, end, longEnd);
 }

@@ -27,11 +27,11 @@ using Tables = CandidateFilter::Tables;
 // The plain loop, one position at a time: the reference the others must
 // agree with, and their tail.
 std::size_t NextScalar(const Tables& tables, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                       std::size_t longEnd);
+                       std::size_t longEnd, std::size_t phase);
 
 #ifdef VANTRIC_X86
 std::size_t NextAvx2(const Tables& tables, const std::uint8_t* bytes, std::size_t at, std::size_t end,
-                     std::size_t longEnd);
+                     std::size_t longEnd, std::size_t phase);
 #endif
 
 }  // namespace vantric::candidate_engines

@@ -11,8 +11,12 @@ namespace vantric {
 ScanPair::ScanPair(const SignatureDatabase& compressions, const SignatureDatabase& compilers)
     : compressions_(&compressions),
       compilers_(&compilers),
-      filter_(std::max(
-          {10u, compressions.Index().Candidates().HashBits(), compilers.Index().Candidates().HashBits()})) {
+      filter_(std::max({10u, compressions.Index().Candidates().HashBits(),
+                        compilers.Index().Candidates().HashBits()}),
+              std::max({6u, compressions.Index().Candidates().WordBits(),
+                        compilers.Index().Candidates().WordBits()}),
+              // Every other window only where both file each pattern under two.
+              compressions.Index().Candidates().EveryOther() && compilers.Index().Candidates().EveryOther()) {
   compressions.Index().AddTo(filter_);
   compilers.Index().AddTo(filter_);
 }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -36,8 +37,8 @@ constexpr std::array<std::uint8_t, 256> kByteCommonness = [] {
 
 }  // namespace
 
-std::size_t RarestWindowOffset(std::string_view pattern) {
-  if (pattern.size() < kWindow) return 0;
+std::size_t RarestWindowOffset(std::string_view pattern, std::size_t neighbours) {
+  if (pattern.size() < kWindow + neighbours - 1) return 0;
   // Each byte's cost, and 8 more where it repeats the byte before: runs of
   // one value (fill, padding) are common whatever the value.
   std::array<unsigned, ShortString::kCapacity> costs{};
@@ -51,10 +52,15 @@ std::size_t RarestWindowOffset(std::string_view pattern) {
     return kByteCommonness[static_cast<std::uint8_t>(pattern[offset])] + costs[offset + 1] +
            costs[offset + 2] + costs[offset + 3];
   };
+  auto neighboursCost = [&](std::size_t offset) {
+    unsigned cost = 0;
+    for (std::size_t i = 0; i < neighbours; ++i) cost += windowCost(offset + i);
+    return cost;
+  };
   std::size_t best = 0;
-  unsigned bestCost = windowCost(0);
-  for (std::size_t offset = 1; offset + kWindow <= length; ++offset) {
-    const unsigned cost = windowCost(offset);
+  unsigned bestCost = neighboursCost(0);
+  for (std::size_t offset = 1; offset + kWindow + neighbours - 1 <= length; ++offset) {
+    const unsigned cost = neighboursCost(offset);
     if (cost < bestCost) {
       bestCost = cost;
       best = offset;
@@ -113,40 +119,79 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     }
   }
 
-  // Long entries by the value of their rarest window, each value one set of trees.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> byWindow;  // window, entry
+  // Long entries by the value of their rarest window, each value one set of
+  // trees. Where it saves work, the filter hashes only the windows at even
+  // offsets of the file: a pattern of 5 bytes or more is then filed under
+  // its rarest two neighbouring windows, one of which lies at an even offset
+  // wherever the pattern occurs, and a 4-byte pattern under itself and under
+  // the 256 windows of a byte before it and its first three (found one byte
+  // on: kShifted). Not when 4-byte patterns are so many that those would
+  // crowd the filter.
+  const auto fourByte = static_cast<std::size_t>(
+      std::count_if(entryPatterns.begin(), entryPatterns.end(),
+                    [](std::string_view pattern) { return pattern.size() == kWindow; }));
+  const auto longer = static_cast<std::size_t>(
+      std::count_if(entryPatterns.begin(), entryPatterns.end(),
+                    [](std::string_view pattern) { return pattern.size() > kWindow; }));
+  const bool everyOther = fourByte * 256 <= std::max<std::size_t>(longer, 64) * 4;
+  struct Filed {
+    std::uint32_t window;
+    std::uint32_t entry;  // kShifted for a 4-byte pattern filed with the byte before it
+    std::uint32_t offset;
+    std::string_view pattern;  // what the trees hold
+    bool operator<(const Filed& other) const {
+      return std::tie(window, entry, offset) < std::tie(other.window, other.entry, other.offset);
+    }
+  };
+  std::vector<Filed> byWindow;
+  std::vector<std::string> withByteBefore;  // the 4-byte patterns' 5-byte stand-ins
+  withByteBefore.reserve(everyOther ? fourByte * 256 : 0);
   std::vector<std::uint32_t> shortEntries;
-  std::vector<std::uint8_t> windowOffset(entryPatterns.size());
   for (std::uint32_t e = 0; e < entryPatterns.size(); ++e) {
     const std::string_view pattern = entryPatterns[e];
-    if (pattern.size() >= kWindow) {
-      windowOffset[e] = static_cast<std::uint8_t>(RarestWindowOffset(pattern));
-      byWindow.emplace_back(Load32(pattern.data() + windowOffset[e]), e);
-    } else {
+    if (pattern.size() < kWindow) {
       shortEntries.push_back(e);
+      continue;
     }
+    if (everyOther && pattern.size() == kWindow) {
+      byWindow.push_back({Load32(pattern.data()), e, 0, pattern});
+      for (unsigned before = 0; before < 256; ++before) {
+        const std::string& standIn =
+            withByteBefore.emplace_back(static_cast<char>(before) + std::string(pattern));
+        byWindow.push_back({Load32(standIn.data()), e | kShifted, 0, standIn});
+      }
+      continue;
+    }
+    const std::size_t filings = everyOther ? 2 : 1;
+    const std::size_t offset = RarestWindowOffset(pattern, filings);
+    for (std::size_t k = offset; k < offset + filings; ++k)
+      byWindow.push_back({Load32(pattern.data() + k), e, static_cast<std::uint32_t>(k), pattern});
   }
   std::sort(byWindow.begin(), byWindow.end());
   std::size_t windowCount = 0;
   for (std::size_t i = 0; i < byWindow.size(); ++i)
-    windowCount += i == 0 || byWindow[i].first != byWindow[i - 1].first;
+    windowCount += i == 0 || byWindow[i].window != byWindow[i - 1].window;
   // 64 hash values per window keep the filter as sparse for a few windows
   // as for many. From 64 windows on, no fewer than 2^16; below, as few as
   // 2^10: clearing the larger tables for a handful of patterns (tests, the
   // fuzzer, which builds an index per input) costs more than scanning.
   const unsigned fewestBits = windowCount < 64 ? 10 : 16;
   const unsigned hashBits = std::clamp<unsigned>(std::bit_width(windowCount * 64), fewestBits, 22);
-  candidates_ = CandidateFilter(hashBits);
+  // Two to four words a window: the word filter, which the scan reads at
+  // every position it hashes, stays small enough for the processor's
+  // nearest caches for thousands of windows; the bucket bits behind it keep
+  // the filter sparse.
+  const unsigned wordBits = std::clamp<unsigned>(std::bit_width(windowCount) + 2, 6, hashBits - 4);
+  candidates_ = CandidateFilter(hashBits, wordBits, everyOther);
 
   for (std::size_t i = 0; i < byWindow.size();) {
-    const std::uint32_t window = byWindow[i].first;
+    const std::uint32_t window = byWindow[i].window;
     std::vector<WindowTries::Key> keys;
     std::uint32_t lowest = kNoMatch;
-    for (; i < byWindow.size() && byWindow[i].first == window; ++i) {
-      const std::uint32_t entry = byWindow[i].second;
-      const std::string_view pattern = entryPatterns[entry];
-      const std::uint32_t entryLowest = entryRecords_[entryStart_[entry]];
-      keys.push_back({pattern, windowOffset[entry], entry, entryLowest});
+    for (; i < byWindow.size() && byWindow[i].window == window; ++i) {
+      const std::uint32_t entry = byWindow[i].entry;
+      const std::uint32_t entryLowest = entryRecords_[entryStart_[entry & ~kShifted]];
+      keys.push_back({byWindow[i].pattern, byWindow[i].offset, entry, entryLowest});
       lowest = std::min(lowest, entryLowest);
     }
     longCandidates_.push_back({window, lowest, tries_.Add(std::move(keys))});
@@ -208,6 +253,10 @@ void SignatureIndex::CheckAt(Search& search, std::size_t at, std::size_t longEnd
   const std::uint8_t* data = search.window_.data();
   const std::size_t size = search.window_.size();
   auto consider = [&](std::uint32_t entry, std::size_t start) {
+    if ((entry & kShifted) != 0) {  // a 4-byte pattern found with the byte before it
+      entry &= ~kShifted;
+      ++start;
+    }
     const std::uint32_t record = EntryWinner(search, entry, search.base_ + start);
     if (record < search.best_) search.best_ = record;
   };
@@ -270,8 +319,10 @@ void SignatureIndex::ScanTogether(const CandidateFilter& filter, std::span<Searc
   }
   const std::uint8_t* data = window.data();
   const std::size_t longEnd = std::min(localTo, window.size() >= kWindow ? window.size() - kWindow + 1 : 0);
-  for (std::size_t at = filter.Next(data, static_cast<std::size_t>(from - base), localTo, longEnd);
-       active > 0 && at < localTo; at = filter.Next(data, at + 1, localTo, longEnd)) {
+  // A filter that hashes every other window takes those at even offsets of the file.
+  const std::size_t phase = base & 1;
+  for (std::size_t at = filter.Next(data, static_cast<std::size_t>(from - base), localTo, longEnd, phase);
+       active > 0 && at < localTo; at = filter.Next(data, at + 1, localTo, longEnd, phase)) {
     for (std::size_t i = 0; i < searches.size(); ++i) {
       if (at >= ends[i]) continue;
       Search& search = *searches[i];

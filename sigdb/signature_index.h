@@ -105,6 +105,7 @@ class SignatureIndex {
 
  private:
   static constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
+  static constexpr std::uint32_t kShifted = 0x80000000u;  // on an entry number in the trees
 
   // The entries that share one window, filed under its hash.
   struct WindowCandidate {
@@ -149,8 +150,9 @@ class SignatureIndex {
 };
 
 // Where in `pattern` (4 bytes or more) the index files it: the 4 bytes most
-// likely to be rare in executables.
+// likely to be rare in executables, or the first of the `neighbours`
+// windows one after the other that are rarest together.
 inline constexpr std::size_t kWindowSize = 4;
-std::size_t RarestWindowOffset(std::string_view pattern);
+std::size_t RarestWindowOffset(std::string_view pattern, std::size_t neighbours = 1);
 
 }  // namespace vantric

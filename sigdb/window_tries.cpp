@@ -65,9 +65,13 @@ void WindowTries::Build(std::uint32_t node, std::vector<Item>& items, std::size_
     nodes_[node].backward = back;
     lowest = nodes_[back].lowest;
   } else if (rest > begin) {
-    // The patterns are distinct: one starts here.
-    nodes_[node].entry = items[begin].entry;
-    lowest = items[begin].lowest;
+    // Equal keys all start here (a pattern and a stand-in for another).
+    nodes_[node].endingBegin = static_cast<std::uint32_t>(endings_.size());
+    nodes_[node].endingCount = static_cast<std::uint32_t>(rest - begin);
+    for (std::size_t i = begin; i < rest; ++i) {
+      endings_.push_back(items[i].entry);
+      lowest = std::min(lowest, items[i].lowest);
+    }
   }
 
   std::vector<std::pair<std::size_t, std::size_t>> runs;  // of one next byte
@@ -91,7 +95,8 @@ void WindowTries::Build(std::uint32_t node, std::vector<Item>& items, std::size_
 }
 
 std::size_t WindowTries::MemoryUsage() const {
-  return nodes_.capacity() * sizeof(Node) + firstByte_.capacity() + bytes_.capacity();
+  return nodes_.capacity() * sizeof(Node) + firstByte_.capacity() + bytes_.capacity() +
+         endings_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace vantric

@@ -27,8 +27,8 @@ class WindowTries {
     std::uint32_t entry;       // what a walk reports for it
     std::uint32_t lowest;      // a walk skips branches whose lowest is at or above its bound
   };
-  // Adds the trees over `keys`, distinct patterns whose bytes at `window`
-  // are all the same 4 bytes; returns the forward tree's root.
+  // Adds the trees over `keys`, patterns whose bytes at `window` are all the
+  // same 4 bytes; returns the forward tree's root. Equal keys are all found.
   std::uint32_t Add(std::vector<Key> keys);
 
   // Walks the trees at `root` over text[0, size), the window lying at `at`:
@@ -58,7 +58,8 @@ class WindowTries {
     std::uint32_t labelLength = 0;
     std::uint32_t firstChild = 0;  // children are contiguous, sorted by their label's first byte
     std::uint32_t childCount = 0;
-    std::uint32_t entry = kNone;     // backward trees: the pattern that starts here
+    std::uint32_t endingBegin = 0;   // backward trees: the patterns that start here,
+    std::uint32_t endingCount = 0;   // endings_[endingBegin, endingBegin + endingCount)
     std::uint32_t backward = kNone;  // forward trees: the patterns whose forward part ends here
     std::uint32_t lowest = kNone;    // the lowest Key::lowest at or below this node
   };
@@ -91,7 +92,7 @@ class WindowTries {
       if (here.lowest >= bound() || here.labelLength > pos) return;
       pos -= here.labelLength;
       if (!SameBytes(text + pos, here)) return;
-      if (here.entry != kNone) found(here.entry, pos);
+      for (std::uint32_t i = 0; i < here.endingCount; ++i) found(endings_[here.endingBegin + i], pos);
       node = pos > 0 ? Child(here, text[pos - 1]) : kNone;
     }
   }
@@ -101,7 +102,8 @@ class WindowTries {
 
   std::vector<Node> nodes_;
   std::vector<std::uint8_t> firstByte_;  // of each node's label
-  std::string bytes_;                    // the labels, each in the order its bytes lie in the file
+  std::vector<std::uint32_t> endings_;
+  std::string bytes_;  // the labels, each in the order its bytes lie in the file
 };
 
 }  // namespace vantric

@@ -353,8 +353,9 @@ TEST(CandidateFilter, TheScanUsesTheEngineThisRunIsFor) {
 
 // The scan's first stage, in each engine this machine runs, must stop where
 // the plain loop does: bytes of few values at every alignment, filters from a
-// few windows to nearly full, with short patterns and without, windows cut
-// short of the bytes as the scan cuts them.
+// few windows to nearly full, with short patterns and without, looking at
+// every window or every other one, windows cut short of the bytes as the
+// scan cuts them.
 TEST(CandidateFilter, EveryEngineStopsWhereThePlainLoopDoes) {
   using Engine = CandidateFilter::Engine;
   std::mt19937 random(20240611);
@@ -366,7 +367,9 @@ TEST(CandidateFilter, EveryEngineStopsWhereThePlainLoopDoes) {
   std::size_t passing = 0;
   for (int round = 0; round < 1500; ++round) {
     const auto hashBits = static_cast<unsigned>(uniform(10, 13));
-    CandidateFilter filter(hashBits);
+    CandidateFilter filter(hashBits, static_cast<unsigned>(uniform(1, hashBits - 4)),
+                           /*everyOther=*/uniform(0, 1) == 1);
+    const std::size_t phase = uniform(0, 1);
     // Exactly as long as needed, so that the sanitizers catch a read past it.
     const std::size_t alignment = uniform(0, 63);
     const std::size_t length = uniform(0, 200);
@@ -390,14 +393,15 @@ TEST(CandidateFilter, EveryEngineStopsWhereThePlainLoopDoes) {
     const std::size_t end = uniform(0, 3) == 0 ? uniform(0, length) : length;
     const std::size_t longEnd = std::min(end, length >= 4 ? length - 3 : 0);
     for (std::size_t at = 0; at <= end; ++at) {
-      const std::size_t expected = filter.Next(Engine::kScalar, bytes, at, end, longEnd);
+      const std::size_t expected = filter.Next(Engine::kScalar, bytes, at, end, longEnd, phase);
       ++positions;
       passing += expected == at;
       for (const Engine engine : CandidateFilter::SupportedEngines()) {
-        ASSERT_EQ(filter.Next(engine, bytes, at, end, longEnd), expected)
+        ASSERT_EQ(filter.Next(engine, bytes, at, end, longEnd, phase), expected)
             << CandidateFilter::Name(engine) << ", round " << round << ", from " << at;
       }
-      ASSERT_EQ(filter.Next(bytes, at, end, longEnd), expected) << "round " << round << ", from " << at;
+      ASSERT_EQ(filter.Next(bytes, at, end, longEnd, phase), expected)
+          << "round " << round << ", from " << at;
     }
   }
   // Both outcomes, in good measure.
