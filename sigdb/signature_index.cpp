@@ -126,14 +126,14 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   // wherever the pattern occurs, and a 4-byte pattern under itself and under
   // the 256 windows of a byte before it and its first three (found one byte
   // on: kShifted). Not when 4-byte patterns are so many that those would
-  // crowd the filter.
+  // crowd the filter or the memory.
   const auto fourByte = static_cast<std::size_t>(
       std::count_if(entryPatterns.begin(), entryPatterns.end(),
                     [](std::string_view pattern) { return pattern.size() == kWindow; }));
   const auto longer = static_cast<std::size_t>(
       std::count_if(entryPatterns.begin(), entryPatterns.end(),
                     [](std::string_view pattern) { return pattern.size() > kWindow; }));
-  const bool everyOther = fourByte * 256 <= std::max<std::size_t>(longer, 64) * 4;
+  const bool everyOther = fourByte <= 1024 && fourByte * 256 <= std::max<std::size_t>(longer, 64) * 4;
   struct Filed {
     std::uint32_t window;
     std::uint32_t entry;  // kShifted for a 4-byte pattern filed with the byte before it
