@@ -7,54 +7,26 @@
 // A database shape is sound when it scans at 100 MiB/s or more, and a
 // database of 1,000,000 records at 1/20 or more of a random one's rate.
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/haystack.h"
 #include "sigdb/signature_index.h"
 
 namespace {
 
+using bench::Bytes;
+using bench::Clock;
+using bench::kMiB;
+using bench::Seconds;
 using vantric::DatabaseKind;
 using vantric::SignatureIndex;
 using vantric::TLangDefinitionArray;
-using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
-
-constexpr double kMiB = 1024.0 * 1024.0;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-Bytes RealBytes(const std::string& folder, std::size_t size) {
-  Bytes out;
-  std::vector<std::filesystem::path> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const auto ext = entry.path().extension().string();
-    if (entry.is_regular_file() && (ext == ".dll" || ext == ".exe")) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  for (const auto& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    out.insert(out.end(), std::istreambuf_iterator<char>(in), {});
-    if (out.size() >= size) break;
-  }
-  std::mt19937 random(1);
-  while (out.size() < size) out.push_back(static_cast<std::uint8_t>(random()));
-  out.resize(size);
-  return out;
-}
 
 struct Shape {
   std::string name;
@@ -273,7 +245,9 @@ int main(int argc, char** argv) {
       folder = argv[i];
     }
   }
-  const Bytes real = RealBytes(folder, 16u << 20);
+  bool fromFolder = false;
+  const Bytes real = bench::Haystack(folder, 16u << 20, fromFolder);
+  if (!fromFolder) std::printf("no PE files in %s: random bytes stand in for them\n", folder.c_str());
   std::printf("%-40s %8s %6s %10s %8s\n", "  shape", "records", "MiB", "MiB/s", "build s");
   std::printf("the shapes of hostile databases:\n");
   Report(CopiesOfOneShortPattern(real, 100000), 0);

@@ -11,55 +11,24 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/haystack.h"
 #include "sigdb/reference_matcher.h"
 #include "sigdb/signature_index.h"
 
 namespace {
 
+using bench::Bytes;
+using bench::Clock;
+using bench::Haystack;
+using bench::kMiB;
+using bench::Seconds;
 using vantric::DatabaseKind;
 using vantric::SignatureIndex;
 using vantric::TLangDefinitionArray;
-using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
-
-constexpr double kMiB = 1024.0 * 1024.0;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// Real executables, concatenated until `size` bytes; when the folder has none,
-// pseudo-random bytes stand in (and the figures say so).
-Bytes Haystack(const std::string& folder, std::size_t size, bool& real) {
-  Bytes out;
-  out.reserve(size);
-  std::error_code error;
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    auto ext = entry.path().extension().string();
-    if (entry.is_regular_file() && (ext == ".dll" || ext == ".exe")) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  while (!files.empty() && out.size() < size) {
-    for (const auto& file : files) {
-      std::ifstream in(file, std::ios::binary);
-      out.insert(out.end(), std::istreambuf_iterator<char>(in), {});
-      if (out.size() >= size) break;
-    }
-  }
-  real = !files.empty();
-  std::mt19937 random(1);
-  while (out.size() < size) out.push_back(static_cast<std::uint8_t>(random()));
-  out.resize(size);
-  return out;
-}
 
 // Zero runs of 64..512 bytes after every 64..256 bytes of the original.
 Bytes WithZeroRuns(const Bytes& source) {
