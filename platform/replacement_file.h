@@ -10,9 +10,11 @@ namespace vantric {
 // failure never leaves half a file. The temporary file gets a fresh name and
 // is created exclusively: a file or link already at that name (someone
 // else's) is never opened, followed or removed. Only the file this object
-// created is ever removed. A file replaced keeps its permissions (POSIX), and
-// a program ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT while the temporary
-// file is open removes it first. Every failure throws IoError.
+// created is ever removed. A file replaced keeps its permissions (POSIX) or
+// its attributes (Windows). A program ended while the temporary file is open
+// leaves none behind: on POSIX, SIGINT, SIGTERM, SIGHUP or SIGQUIT remove it
+// first; on Windows it is marked for deletion until the rename, so the
+// system removes it however the program ends. Every failure throws IoError.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& target);

@@ -41,8 +41,10 @@ run(2 build "${SOURCE}")
 run(2 frobnicate "${SOURCE}")
 run(2 dump)
 
-# The output is written through a temporary file of vntdb's own: a link or a
-# file someone left at OUT.tmp is neither followed nor removed.
+# The output is written through a temporary file of vntdb's own, created
+# exclusively under a fresh name: what others left beside OUT, under the
+# names such files often have, a link among them, is neither followed nor
+# removed.
 file(WRITE "${WORK}/victim" "victim")
 file(WRITE "${WORK}/plain.vnt.tmp" "mine")
 file(REMOVE "${WORK}/linked.vnt.tmp")
