@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -49,6 +51,24 @@ inline Bytes Haystack(const std::string& folder, std::size_t size, bool& real) {
   while (out.size() < size) out.push_back(static_cast<std::uint8_t>(random()));
   out.resize(size);
   return out;
+}
+
+// The benchmarks' command line: [--quick] [FOLDER of PE files].
+struct Arguments {
+  bool quick = false;
+  std::string folder;
+};
+
+inline Arguments ParseArguments(int argc, char** argv, std::string defaultFolder) {
+  Arguments arguments{false, std::move(defaultFolder)};
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--quick") == 0) {
+      arguments.quick = true;
+    } else {
+      arguments.folder = argv[i];
+    }
+  }
+  return arguments;
 }
 
 }  // namespace bench

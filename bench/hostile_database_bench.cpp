@@ -236,15 +236,8 @@ void Report(const Shape& shape, double reference) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
-  std::string folder = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--quick") == 0) {
-      quick = true;
-    } else {
-      folder = argv[i];
-    }
-  }
+  const auto [quick, folder] =
+      bench::ParseArguments(argc, argv, "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows");
   bool fromFolder = false;
   const Bytes real = bench::Haystack(folder, 16u << 20, fromFolder);
   if (!fromFolder) std::printf("no PE files in %s: random bytes stand in for them\n", folder.c_str());

@@ -126,15 +126,7 @@ void FirstStageCase(const Bytes& haystack, std::size_t count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool quick = false;
-  std::string folder = "/usr/lib/i386-linux-gnu/wine/i386-windows";
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--quick") == 0) {
-      quick = true;
-    } else {
-      folder = argv[i];
-    }
-  }
+  const auto [quick, folder] = bench::ParseArguments(argc, argv, "/usr/lib/i386-linux-gnu/wine/i386-windows");
   const std::vector<std::size_t> sizes =
       quick ? std::vector<std::size_t>{1, 16} : std::vector<std::size_t>{1, 16, 128};
   const std::vector<std::size_t> counts = {100, 1000, 5000};

@@ -72,25 +72,41 @@ inline std::size_t FirstPassing(const Tables& tables, const std::uint8_t* bytes,
   return none;
 }
 
+// What both loops keep in registers.
+struct LoopConstants {
+  __m128i wordShift;
+  __m128i lowRows;  // the short first bytes' nibble table
+  __m128i highRows;
+  __m256i allLanes;  // see WordFilterHits
+};
+
+VANTRIC_AVX2 inline LoopConstants LoadConstants(const Tables& tables) {
+  LoopConstants constants{
+      _mm_cvtsi32_si128(static_cast<int>(tables.wordShift)),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles)),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles + 16)),
+      _mm256_set1_epi32(-1),
+  };
+  asm("" : "+x"(constants.allLanes));
+  return constants;
+}
+
 template <bool kWithShort>
 VANTRIC_AVX2 std::size_t Next(const Tables& tables, const std::uint8_t* bytes, std::size_t at,
                               std::size_t end, std::size_t longEnd) {
-  const __m128i wordShift = _mm_cvtsi32_si128(static_cast<int>(tables.wordShift));
-  const __m128i lowRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles));
-  const __m128i highRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles + 16));
+  const LoopConstants constants = LoadConstants(tables);
   // The windows at 8 positions from 16 bytes: the first four in the low half,
   // the next four in the high half.
   const __m256i windowBytes = _mm256_setr_epi8(0, 1, 2, 3, 1, 2, 3, 4, 2, 3, 4, 5, 3, 4, 5, 6,  //
                                                4, 5, 6, 7, 5, 6, 7, 8, 6, 7, 8, 9, 7, 8, 9, 10);
-  __m256i allLanes = _mm256_set1_epi32(-1);
-  asm("" : "+x"(allLanes));
   // Eight positions a round, reading 16 bytes: a candidate close to the last
   // one costs little.
   for (; at + 16 <= longEnd; at += 8) {
     const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
     const __m256i windows = _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(sixteen), windowBytes);
-    const std::uint32_t wordHits = WordFilterHits(windows, tables, wordShift, allLanes);
-    const std::uint32_t shortHits = kWithShort ? ShortHits(sixteen, lowRows, highRows) & 0xFF : 0;
+    const std::uint32_t wordHits = WordFilterHits(windows, tables, constants.wordShift, constants.allLanes);
+    const std::uint32_t shortHits =
+        kWithShort ? ShortHits(sixteen, constants.lowRows, constants.highRows) & 0xFF : 0;
     if ((wordHits | shortHits) != 0) {
       const std::size_t found = FirstPassing(tables, bytes, at, wordHits, shortHits, end);
       if (found != end) return found;
@@ -112,14 +128,10 @@ inline std::uint32_t Spread(std::uint32_t hits) {
 template <bool kWithShort>
 VANTRIC_AVX2 std::size_t NextEveryOther(const Tables& tables, const std::uint8_t* bytes, std::size_t at,
                                         std::size_t end, std::size_t longEnd, std::size_t phase) {
-  const __m128i wordShift = _mm_cvtsi32_si128(static_cast<int>(tables.wordShift));
-  const __m128i lowRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles));
-  const __m128i highRows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.shortNibbles + 16));
+  const LoopConstants constants = LoadConstants(tables);
   // Windows at 0, 2, 4, 6 of each half's 16 bytes.
   const __m256i windowBytes = _mm256_setr_epi8(0, 1, 2, 3, 2, 3, 4, 5, 4, 5, 6, 7, 6, 7, 8, 9,  //
                                                0, 1, 2, 3, 2, 3, 4, 5, 4, 5, 6, 7, 6, 7, 8, 9);
-  __m256i allLanes = _mm256_set1_epi32(-1);
-  asm("" : "+x"(allLanes));
   if (((at ^ phase) & 1) != 0 && at < longEnd) {  // a position of the other parity: short patterns only
     if (kWithShort && tables.shortFirstByte[bytes[at]]) return at;
     ++at;
@@ -128,8 +140,9 @@ VANTRIC_AVX2 std::size_t NextEveryOther(const Tables& tables, const std::uint8_t
     const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
     const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 8));
     const __m256i windows = _mm256_shuffle_epi8(_mm256_set_m128i(high, low), windowBytes);
-    const std::uint32_t wordHits = Spread(WordFilterHits(windows, tables, wordShift, allLanes));
-    const std::uint32_t shortHits = kWithShort ? ShortHits(low, lowRows, highRows) : 0;
+    const std::uint32_t wordHits =
+        Spread(WordFilterHits(windows, tables, constants.wordShift, constants.allLanes));
+    const std::uint32_t shortHits = kWithShort ? ShortHits(low, constants.lowRows, constants.highRows) : 0;
     if ((wordHits | shortHits) != 0) {
       const std::size_t found = FirstPassing(tables, bytes, at, wordHits, shortHits, end);
       if (found != end) return found;

@@ -81,15 +81,17 @@ void LoadDatabase(const std::string& fileName, TLangDefinitionArray& database, i
   ReadOnlyFile file(fileName);
   RefuseUnsizedFile(file);
   const std::uint64_t records = CountRecords(file.Size());
-  database.assign(static_cast<std::size_t>(records), TLangDefinition{});
+  const auto total = static_cast<std::size_t>(records);
+  database.clear();
+  database.reserve(total);  // each record written once, not cleared first
   count = static_cast<int>(records);
 
   std::string chunk(kRecordsPerRead * kRecordSize, '\0');
-  for (std::size_t first = 0; first < database.size(); first += kRecordsPerRead) {
-    const std::size_t wanted = std::min(kRecordsPerRead, database.size() - first);
+  for (std::size_t first = 0; first < total; first += kRecordsPerRead) {
+    const std::size_t wanted = std::min(kRecordsPerRead, total - first);
     const std::size_t got = file.Read(chunk.data(), wanted * kRecordSize);
     for (std::size_t i = 0; i < got / kRecordSize; ++i) {
-      database[first + i] = RecordFromBytes(chunk.data() + i * kRecordSize);
+      database.push_back(RecordFromBytes(chunk.data() + i * kRecordSize));
     }
     // The file shrank while we read it.
     if (got < wanted * kRecordSize) throw IoError(kErrorReadBeyondEnd);

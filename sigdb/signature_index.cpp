@@ -123,10 +123,11 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   // trees. Where it saves work, the filter hashes only the windows at even
   // offsets of the file: a pattern of 5 bytes or more is then filed under
   // its rarest two neighbouring windows, one of which lies at an even offset
-  // wherever the pattern occurs, and a 4-byte pattern under itself and under
-  // the 256 windows of a byte before it and its first three (found one byte
-  // on: kShifted). Not when 4-byte patterns are so many that those would
-  // crowd the filter or the memory.
+  // wherever the pattern occurs. A 4-byte pattern is filed under itself, and
+  // the filter also passes the 256 windows of a byte before it and its first
+  // three: where one of those passes, the window one byte on is looked up
+  // too. Not when 4-byte patterns are so many that those would crowd the
+  // filter.
   const auto fourByte = static_cast<std::size_t>(
       std::count_if(entryPatterns.begin(), entryPatterns.end(),
                     [](std::string_view pattern) { return pattern.size() == kWindow; }));
@@ -136,7 +137,7 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
   const bool everyOther = fourByte <= 1024 && fourByte * 256 <= std::max<std::size_t>(longer, 64) * 4;
   struct Filed {
     std::uint32_t window;
-    std::uint32_t entry;  // kShifted for a 4-byte pattern filed with the byte before it
+    std::uint32_t entry;
     std::uint32_t offset;
     std::string_view pattern;  // what the trees hold
     bool operator<(const Filed& other) const {
@@ -144,8 +145,7 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     }
   };
   std::vector<Filed> byWindow;
-  std::vector<std::string> withByteBefore;  // the 4-byte patterns' 5-byte stand-ins
-  withByteBefore.reserve(everyOther ? fourByte * 256 : 0);
+  byWindow.reserve(everyOther ? fourByte + longer * 2 : fourByte + longer);
   std::vector<std::uint32_t> shortEntries;
   for (std::uint32_t e = 0; e < entryPatterns.size(); ++e) {
     const std::string_view pattern = entryPatterns[e];
@@ -156,9 +156,8 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
     if (everyOther && pattern.size() == kWindow) {
       byWindow.push_back({Load32(pattern.data()), e, 0, pattern});
       for (unsigned before = 0; before < 256; ++before) {
-        const std::string& standIn =
-            withByteBefore.emplace_back(static_cast<char>(before) + std::string(pattern));
-        byWindow.push_back({Load32(standIn.data()), e | kShifted, 0, standIn});
+        const char bytes[kWindow] = {static_cast<char>(before), pattern[0], pattern[1], pattern[2]};
+        windowsBeforeFourByte_.push_back(Load32(bytes));
       }
       continue;
     }
@@ -168,47 +167,59 @@ SignatureIndex::SignatureIndex(const TLangDefinitionArray& database, DatabaseKin
       byWindow.push_back({Load32(pattern.data() + k), e, static_cast<std::uint32_t>(k), pattern});
   }
   std::sort(byWindow.begin(), byWindow.end());
+  std::sort(windowsBeforeFourByte_.begin(), windowsBeforeFourByte_.end());
+  windowsBeforeFourByte_.erase(std::unique(windowsBeforeFourByte_.begin(), windowsBeforeFourByte_.end()),
+                               windowsBeforeFourByte_.end());
   std::size_t windowCount = 0;
-  for (std::size_t i = 0; i < byWindow.size(); ++i)
+  std::size_t filedBytes = 0;
+  for (std::size_t i = 0; i < byWindow.size(); ++i) {
     windowCount += i == 0 || byWindow[i].window != byWindow[i - 1].window;
+    filedBytes += byWindow[i].pattern.size();
+  }
+  tries_.Reserve(windowCount, byWindow.size(), filedBytes);
+  longCandidates_.reserve(windowCount);
+  longWindows_.reserve(windowCount);
+  const std::size_t filterWindows = windowCount + windowsBeforeFourByte_.size();
   // 64 hash values per window keep the filter as sparse for a few windows
   // as for many. From 64 windows on, no fewer than 2^16; below, as few as
   // 2^10: clearing the larger tables for a handful of patterns (tests, the
   // fuzzer, which builds an index per input) costs more than scanning.
-  const unsigned fewestBits = windowCount < 64 ? 10 : 16;
-  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(windowCount * 64), fewestBits, 22);
+  const unsigned fewestBits = filterWindows < 64 ? 10 : 16;
+  const unsigned hashBits = std::clamp<unsigned>(std::bit_width(filterWindows * 64), fewestBits, 22);
   // Two to four words a window: the word filter, which the scan reads at
   // every position it hashes, stays small enough for the processor's
   // nearest caches for thousands of windows; the bucket bits behind it keep
   // the filter sparse.
-  const unsigned wordBits = std::clamp<unsigned>(std::bit_width(windowCount) + 2, 6, hashBits - 4);
+  const unsigned wordBits = std::clamp<unsigned>(std::bit_width(filterWindows) + 1, 6, hashBits - 4);
   candidates_ = CandidateFilter(hashBits, wordBits, everyOther);
 
+  std::vector<std::pair<std::uint32_t, WindowCandidate>> candidates;  // by window
+  candidates.reserve(windowCount);
   for (std::size_t i = 0; i < byWindow.size();) {
     const std::uint32_t window = byWindow[i].window;
     std::vector<WindowTries::Key> keys;
     std::uint32_t lowest = kNoMatch;
     for (; i < byWindow.size() && byWindow[i].window == window; ++i) {
       const std::uint32_t entry = byWindow[i].entry;
-      const std::uint32_t entryLowest = entryRecords_[entryStart_[entry & ~kShifted]];
+      const std::uint32_t entryLowest = entryRecords_[entryStart_[entry]];
       keys.push_back({byWindow[i].pattern, byWindow[i].offset, entry, entryLowest});
       lowest = std::min(lowest, entryLowest);
     }
-    longCandidates_.push_back({window, lowest, tries_.Add(std::move(keys))});
+    candidates.push_back({window, {lowest, tries_.Add(std::move(keys))}});
     candidates_.AddWindow(window);
   }
+  for (const std::uint32_t window : windowsBeforeFourByte_) candidates_.AddWindow(window);
   // About one window a bucket: the table to find them is far smaller than
   // the filter, which wants 64 hash values a window.
   lookupShift_ = 32 - std::clamp<unsigned>(std::bit_width(windowCount), 1, hashBits);
-  std::sort(longCandidates_.begin(), longCandidates_.end(),
-            [&](const WindowCandidate& a, const WindowCandidate& b) {
-              return std::pair(LookupBucket(a.window), a.window) <
-                     std::pair(LookupBucket(b.window), b.window);
-            });
+  std::sort(candidates.begin(), candidates.end(), [&](const auto& a, const auto& b) {
+    return std::pair(LookupBucket(a.first), a.first) < std::pair(LookupBucket(b.first), b.first);
+  });
   bucketStart_.assign((std::size_t{1} << (32 - lookupShift_)) + 1, 0);
-  for (const WindowCandidate& candidate : longCandidates_) {
-    ++bucketStart_[LookupBucket(candidate.window) + 1];
-    longWindows_.push_back(candidate.window);
+  for (const auto& [window, candidate] : candidates) {
+    ++bucketStart_[LookupBucket(window) + 1];
+    longWindows_.push_back(window);
+    longCandidates_.push_back(candidate);
   }
   for (std::size_t h = 0; h + 1 < bucketStart_.size(); ++h) bucketStart_[h + 1] += bucketStart_[h];
 
@@ -253,10 +264,6 @@ void SignatureIndex::CheckAt(Search& search, std::size_t at, std::size_t longEnd
   const std::uint8_t* data = search.window_.data();
   const std::size_t size = search.window_.size();
   auto consider = [&](std::uint32_t entry, std::size_t start) {
-    if ((entry & kShifted) != 0) {  // a 4-byte pattern found with the byte before it
-      entry &= ~kShifted;
-      ++start;
-    }
     const std::uint32_t record = EntryWinner(search, entry, search.base_ + start);
     if (record < search.best_) search.best_ = record;
   };
@@ -281,6 +288,16 @@ void SignatureIndex::CheckAt(Search& search, std::size_t at, std::size_t longEnd
 
   const std::uint32_t window = Load32(data + at);
   if (!candidates_.PassesLong(window)) return;
+  WalkWindow(search, window, at, consider);
+  // Where the filter hashes every other window, a 4-byte pattern one byte on
+  // is found through its own window there (which the next scan window may
+  // hold: the context behind this one has its bytes).
+  if (!windowsBeforeFourByte_.empty() && at + 1 + kWindow <= size && !search.Finished())
+    WalkWindow(search, Load32(data + at + 1), at + 1, consider);
+}
+
+template <typename Found>
+void SignatureIndex::WalkWindow(Search& search, std::uint32_t window, std::size_t at, Found found) const {
   const std::uint32_t hash = LookupBucket(window);
   // A bucket may hold thousands (windows made to collide): a binary search.
   std::uint32_t low = bucketStart_[hash];
@@ -296,7 +313,7 @@ void SignatureIndex::CheckAt(Search& search, std::size_t at, std::size_t longEnd
   const WindowCandidate& candidate = longCandidates_[low];
   if (candidate.lowest >= search.best_) return;
   tries_.Walk(
-      candidate.root, data, size, at, [&] { return search.best_; }, consider);
+      candidate.root, search.window_.data(), search.window_.size(), at, [&] { return search.best_; }, found);
 }
 
 void SignatureIndex::ScanTogether(const CandidateFilter& filter, std::span<Search* const> searches,
@@ -337,6 +354,7 @@ void SignatureIndex::ScanTogether(const CandidateFilter& filter, std::span<Searc
 
 void SignatureIndex::AddTo(CandidateFilter& filter) const {
   for (const std::uint32_t window : longWindows_) filter.AddWindow(window);
+  for (const std::uint32_t window : windowsBeforeFourByte_) filter.AddWindow(window);
   for (unsigned byte = 0; byte < 256; ++byte) {
     if (candidates_.PassesShort(static_cast<std::uint8_t>(byte)))
       filter.AddShortFirstByte(static_cast<std::uint8_t>(byte));
@@ -392,8 +410,9 @@ std::size_t SignatureIndex::MemoryUsage() const {
          (entryStart_.capacity() + entryRecords_.capacity() + bucketStart_.capacity()) *
              sizeof(std::uint32_t) +
          candidates_.MemoryUsage() + longCandidates_.capacity() * sizeof(WindowCandidate) +
-         longWindows_.capacity() * sizeof(std::uint32_t) + tries_.MemoryUsage() +
-         shortTable_.capacity() * sizeof(ShortSlot) + shortPairs_.capacity() * sizeof(std::uint64_t);
+         (longWindows_.capacity() + windowsBeforeFourByte_.capacity()) * sizeof(std::uint32_t) +
+         tries_.MemoryUsage() + shortTable_.capacity() * sizeof(ShortSlot) +
+         shortPairs_.capacity() * sizeof(std::uint64_t);
 }
 
 }  // namespace vantric

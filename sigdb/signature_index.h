@@ -105,11 +105,9 @@ class SignatureIndex {
 
  private:
   static constexpr std::uint32_t kNoMatch = 0xFFFFFFFFu;
-  static constexpr std::uint32_t kShifted = 0x80000000u;  // on an entry number in the trees
 
   // The entries that share one window, filed under its hash.
   struct WindowCandidate {
-    std::uint32_t window;  // the 4 bytes, read as a native integer
     std::uint32_t lowest;  // the lowest record of its entries
     std::uint32_t root;    // of their trees in tries_
   };
@@ -123,6 +121,9 @@ class SignatureIndex {
   // Checks a position some first stage passed: `at` in the search's window,
   // longEnd where its windows of 4 bytes end.
   void CheckAt(Search& search, std::size_t at, std::size_t longEnd) const;
+  // Walks the trees of `window`, if it is filed, from `at` in the search's window.
+  template <typename Found>
+  void WalkWindow(Search& search, std::uint32_t window, std::size_t at, Found found) const;
   // The record of `entry` that wins where its pattern starts at file offset
   // `start`, or kNoMatch.
   std::uint32_t EntryWinner(const Search& search, std::uint32_t entry, std::uint64_t start) const;
@@ -141,7 +142,10 @@ class SignatureIndex {
   std::uint32_t lookupShift_ = 31;
   std::vector<std::uint32_t> bucketStart_ = {0, 0, 0};  // candidates of bucket b: [start[b], start[b+1])
   std::vector<WindowCandidate> longCandidates_;         // grouped by hash, by window within a hash
-  std::vector<std::uint32_t> longWindows_;              // their windows, apart for the search
+  std::vector<std::uint32_t> longWindows_;              // their windows (4 bytes read as a native integer)
+  // Every other window hashed: the windows of a byte and a 4-byte pattern's
+  // first three, which the filter passes; sorted.
+  std::vector<std::uint32_t> windowsBeforeFourByte_;
   WindowTries tries_;
   std::vector<ShortSlot> shortTable_;  // open addressing, a power of two in size
   std::array<std::uint8_t, 256>

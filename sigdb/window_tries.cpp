@@ -13,6 +13,7 @@ struct WindowTries::Item {
 };
 
 std::uint32_t WindowTries::Add(std::vector<Key> keys) {
+  if (keys.size() == 1) return AddOne(keys.front());
   std::vector<Item> items;
   items.reserve(keys.size());
   for (const Key& key : keys) {
@@ -28,6 +29,30 @@ std::uint32_t WindowTries::Add(std::vector<Key> keys) {
   nodes_.emplace_back();
   firstByte_.push_back(0);
   if (!items.empty()) Build(root, items, 0, items.size(), 0, true);
+  return root;
+}
+
+// Most windows are one pattern's: its trees are a forward node over the part
+// from the window on and, under it, a backward node over what precedes.
+std::uint32_t WindowTries::AddOne(const Key& key) {
+  const auto root = static_cast<std::uint32_t>(nodes_.size());
+  Node forward;
+  forward.labelBegin = static_cast<std::uint32_t>(bytes_.size());
+  forward.labelLength = static_cast<std::uint32_t>(key.pattern.size() - key.window);
+  forward.backward = root + 1;
+  forward.lowest = key.lowest;
+  Node backward;
+  backward.labelBegin = forward.labelBegin + forward.labelLength;
+  backward.labelLength = key.window;
+  backward.endingBegin = static_cast<std::uint32_t>(endings_.size());
+  backward.endingCount = 1;
+  backward.lowest = key.lowest;
+  nodes_.push_back(forward);
+  nodes_.push_back(backward);
+  firstByte_.insert(firstByte_.end(), 2, 0);
+  bytes_.append(key.pattern.substr(key.window));
+  bytes_.append(key.pattern.substr(0, key.window));  // as it lies before the window
+  endings_.push_back(key.entry);
   return root;
 }
 
@@ -92,6 +117,16 @@ void WindowTries::Build(std::uint32_t node, std::vector<Item>& items, std::size_
     lowest = std::min(lowest, nodes_[child].lowest);
   }
   nodes_[node].lowest = lowest;
+}
+
+void WindowTries::Reserve(std::size_t trees, std::size_t keys, std::size_t patternBytes) {
+  // A radix tree over n texts has at most 2n nodes; a key is in one forward
+  // tree and one backward tree, and each tree has its root.
+  const std::size_t nodes = nodes_.size() + 2 * trees + 4 * keys;
+  nodes_.reserve(nodes);
+  firstByte_.reserve(nodes);
+  bytes_.reserve(bytes_.size() + patternBytes);
+  endings_.reserve(endings_.size() + keys);
 }
 
 std::size_t WindowTries::MemoryUsage() const {

@@ -30,6 +30,10 @@ class WindowTries {
   // Adds the trees over `keys`, patterns whose bytes at `window` are all the
   // same 4 bytes; returns the forward tree's root. Equal keys are all found.
   std::uint32_t Add(std::vector<Key> keys);
+  // Room for `keys` keys of `patternBytes` bytes in all, added in any number
+  // of calls: the arrays then grow in place, and only the pages they fill
+  // are ever touched.
+  void Reserve(std::size_t trees, std::size_t keys, std::size_t patternBytes);
 
   // Walks the trees at `root` over text[0, size), the window lying at `at`:
   // found(entry, start) for each pattern that occurs there, start being
@@ -97,6 +101,7 @@ class WindowTries {
     }
   }
 
+  std::uint32_t AddOne(const Key& key);
   void Build(std::uint32_t node, std::vector<Item>& items, std::size_t begin, std::size_t end,
              std::size_t depth, bool forward);
 
