@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
 #include "ui/font.h"
+#include "ui/wide_text.h"
 
 namespace vantric {
 namespace {
@@ -52,7 +53,7 @@ bool KeyDown(int key) { return GetKeyState(key) < 0; }
 
 MessageBoxFunction SystemMessageBox() {
   return [](HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    return MessageBoxW(owner, ui::WideText(text).c_str(), ui::WideText(caption).c_str(), flags);
   };
 }
 
@@ -223,7 +224,7 @@ void TMainForm::FormCreate() {
   application_.SetCursor(crHand, LoadCursorA(application_.Instance(), "HANDCUR"));
 
   const std::string caption = "Vantric 2000 Beta - [v" + ProgramFileVersion() + "]";
-  SetWindowTextA(handle(), caption.c_str());
+  SetWindowTextW(handle(), ui::WideText(caption).c_str());
 
   if (!arguments_.empty()) {
     // Run, View and Biew then act on the file that is on screen.
@@ -277,11 +278,12 @@ void TMainForm::WMDropFiles(HDROP drop) {
   std::string path;
   {
     const auto finish = ui::scope_exit([drop] { DragFinish(drop); });
-    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
     // Asked for its length first, the path is taken whole.
-    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-    path.resize(length);
-    path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring wide(length, L'\0');
+    wide.resize(DragQueryFileW(drop, 0, wide.data(), length + 1));
+    path = ui::Utf8Text(wide);
   }
   currentFile_ = path;
   AnalyzeFile(path);
@@ -398,7 +400,7 @@ void TMainForm::AnalyzeFile(const std::string& path) {
   bool captionSet = false;
   const auto setCaption = [&] {
     if (captionSet) return;
-    SetWindowTextA(handle(), path.c_str());
+    SetWindowTextW(handle(), ui::WideText(path).c_str());
     captionSet = true;
   };
   const int patterns = analyzer_.Facts(DatabaseKind::kCompiler).patternCount;

@@ -17,6 +17,7 @@
 #include "cli/file_walk.h"
 #include "cli/report.h"
 #include "cli/summary.h"
+#include "platform/command_line.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "platform/standard_output.h"
@@ -29,6 +30,20 @@ namespace {
 constexpr int kExitAllAnalysed = 0;
 constexpr int kExitSomeNotAnalysed = 1;
 constexpr int kExitUsage = 2;
+
+// Windows builds have no installed folder: their databases lie beside them.
+#ifdef _WIN32
+#define VANTRIC_INSTALLED_FOLDER_HELP \
+  ";\n                         never in the current folder, where a scanned\n\
+                         download could have put one."
+#define VANTRIC_INSTALLED_FOLDER_MESSAGE ""
+#else
+#define VANTRIC_INSTALLED_FOLDER_HELP \
+  ",\n                         then in " VANTRIC_DATA_DIR "; never in the\n\
+                         current folder, where a scanned download could have\n\
+                         put one."
+#define VANTRIC_INSTALLED_FOLDER_MESSAGE " nor in " VANTRIC_DATA_DIR
+#endif
 
 constexpr const char* kHelp = R"(usage: vantric-cli [options] PATH...
 
@@ -69,9 +84,8 @@ options:
                          (with --json: one last object, {"summary":{...}})
       --compiler-db FILE     compiler signatures (default: vantric.vnt)
       --compression-db FILE  packer signatures (default: compression.vnt)
-                         By default each is looked for beside this program,
-                         then in )" VANTRIC_DATA_DIR R"(; never in the current
-                         folder, where a scanned download could have put one.
+                         By default each is looked for beside this program)"
+    VANTRIC_INSTALLED_FOLDER_HELP R"(
   -v, --verbose          say which database files were loaded
   -h, --help             show this text
       --version          show the program's version and the versions of
@@ -184,7 +198,7 @@ bool LoadOrReport(Analyzer& analyzer, DatabaseKind kind, const std::optional<std
   if (!path || KindOfFile(*path) == FileKind::kMissing) {
     std::cerr << ErrorLine(
         path.value_or(Analyzer::FileName(kind)),
-        given ? "database not found" : "database not found beside this program nor in " VANTRIC_DATA_DIR);
+        given ? "database not found" : "database not found beside this program" VANTRIC_INSTALLED_FOLDER_MESSAGE);
     return false;
   }
   try {
@@ -388,4 +402,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace vantric::cli
 
-int main(int argc, char** argv) { return vantric::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+  vantric::WriteUnicodeToConsoles();
+  std::vector<std::string> arguments = vantric::CommandLineArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  return vantric::cli::Run(static_cast<int>(arguments.size()), pointers.data());
+}

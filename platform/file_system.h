@@ -32,9 +32,9 @@ std::string RunningProgramPath();
 // when the platform can't tell.
 std::string ProgramDirectory();
 
-// Between std::filesystem paths and the narrow strings the file functions
-// here take: the ANSI code page on Windows, the bytes as they are elsewhere.
-// Empty when a name has no form in that code page.
+// Between std::filesystem paths and the UTF-8 strings the file functions here
+// take (on POSIX, the bytes as they are). Empty for a Windows name that has
+// no UTF-8 form (a lone surrogate).
 std::optional<std::string> NarrowPath(const std::filesystem::path& path);
 std::filesystem::path WidePath(const std::string& path);
 

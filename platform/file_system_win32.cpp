@@ -7,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/io_error.h"
+#include "platform/utf_conversion.h"
 
 namespace vantric {
 namespace {
@@ -38,11 +39,12 @@ DWORD ReadChunkAt(HANDLE file, std::uint64_t offset, void* buffer, DWORD count) 
   ThrowLastError();
 }
 
-DWORD FileAttributes(const std::string& path) {
-  // Only the wide function reads a long path beyond MAX_PATH.
-  if (IsLongPath(path)) return GetFileAttributesW(WidePath(path).c_str());
-  return GetFileAttributesA(path.c_str());
-}
+// Every name reaches Windows in UTF-16, through the wide functions: the
+// program's UTF-8 names are then never squeezed through the code page, and
+// "\\?\" names pass MAX_PATH.
+std::wstring Wide(const std::string& path) { return WidePath(path).native(); }
+
+DWORD FileAttributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
 
 }  // namespace
 
@@ -54,7 +56,7 @@ struct ReadOnlyFile::Handle {
 };
 
 bool FileExists(const std::string& path) {
-  // GetFileAttributesA does not expand wildcards, but be explicit: a pattern
+  // GetFileAttributesW does not expand wildcards, but be explicit: a pattern
   // never names a file.
   if (path.empty() || HasWildcard(path)) return false;
   const DWORD attributes = FileAttributes(path);
@@ -63,12 +65,12 @@ bool FileExists(const std::string& path) {
 
 FileKind KindOfFile(const std::string& path) {
   if (path.empty() || HasWildcard(path)) return FileKind::kMissing;
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = FileAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kMissing;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileKind::kFolder;
   // Devices (CON, NUL, COM1) answer with attributes too; only a disk file is regular.
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return FileKind::kRegular;  // exists; opening it will say what is wrong
   const DWORD type = GetFileType(file);
   CloseHandle(file);
@@ -78,35 +80,40 @@ FileKind KindOfFile(const std::string& path) {
 std::string_view PathSeparators() { return "\\/:"; }
 
 std::string RunningProgramPath() {
-  char buffer[MAX_PATH + 1];
-  DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::string(buffer, length);
+  // A folder's name may be longer than MAX_PATH: the buffer grows until the
+  // whole name fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return NarrowPath(buffer.substr(0, length)).value_or(std::string());
+    if (buffer.size() >= 32768) return {};  // the longest name Windows has
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 std::optional<std::string> NarrowPath(const std::filesystem::path& path) {
   const std::wstring& wide = path.native();
-  if (wide.empty()) return std::string();
-  BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault) return std::nullopt;
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), narrow.data(),
-                      length, nullptr, &usedDefault);
-  return usedDefault ? std::nullopt : std::optional<std::string>(narrow);
+  // A lone surrogate (NTFS allows one) has no UTF-8 form.
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const wchar_t unit = wide[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      return std::nullopt;
+    }
+  }
+  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
 }
 
 std::filesystem::path WidePath(const std::string& path) {
-  if (path.empty()) return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-  return wide;
+  const std::u16string wide = Utf8ToUtf16(path);
+  return std::wstring(wide.begin(), wide.end());
 }
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : handle_(std::make_unique<Handle>()) {
-  handle_->file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  handle_->file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_->file == INVALID_HANDLE_VALUE) ThrowLastError();
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/code_page.h"
+#include "platform/utf_conversion.h"
 #include "platform/io_error.h"
 #include "platform/replacement_file.h"
 #include "platform/temporary_name.h"
@@ -26,7 +26,7 @@ bool MarkForDeletion(HANDLE file, bool remove) {
 
 // Renames the open file over `target`.
 bool RenameOver(HANDLE file, const std::string& target) {
-  const std::u16string wide = Utf16FromNarrow(target);
+  const std::u16string wide = Utf8ToUtf16(target);
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + (wide.size() + 1) * sizeof(WCHAR));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;

@@ -8,4 +8,6 @@ namespace vantric {
 
 bool StandardErrorIsTerminal() { return ::isatty(::fileno(stderr)) != 0; }
 
+void WriteUnicodeToConsoles() {}
+
 }  // namespace vantric

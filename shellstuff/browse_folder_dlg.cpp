@@ -10,6 +10,7 @@
 #include "shellstuff/shell_errors.h"
 #include "ui/application.h"
 #include "ui/handles.h"
+#include "ui/wide_text.h"
 
 namespace vantric {
 namespace {
@@ -37,11 +38,12 @@ UINT FlagsFor(TBrowseKind kind) {
   return 0;
 }
 
-// The item's file-system path; nothing when it has none.
+// The item's file-system path; nothing when it has none. Asked in UTF-16, so
+// that a name outside the system's code page comes whole.
 std::optional<std::string> ItemPath(LPCITEMIDLIST item) {
-  char path[kPathCapacity] = {};
-  if (item == nullptr || !SHGetPathFromIDListA(item, path)) return std::nullopt;
-  return std::string(path);
+  wchar_t path[kPathCapacity] = {};
+  if (item == nullptr || !SHGetPathFromIDListW(item, path)) return std::nullopt;
+  return ui::Utf8Text(path);
 }
 
 std::string TextBeforeNul(const std::string& buffer) { return buffer.substr(0, buffer.find('\0')); }

@@ -1,5 +1,7 @@
 #include "shellstuff/path_functions.h"
 
+#include "platform/file_system.h"
+
 namespace vantric {
 namespace {
 
@@ -34,7 +36,7 @@ std::string RemoveTrailingBackslash(const std::string& s) { return RemoveTrailin
 
 bool FolderExists(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/wide_text.h"
 #include "ui/window.h"
 
 namespace vantric::ui {
@@ -19,7 +20,7 @@ class Control {
 
   HWND handle() const { return handle_; }
   std::string Text() const { return WindowText(handle_); }
-  void SetText(const std::string& text) const { SetWindowTextA(handle_, text.c_str()); }
+  void SetText(const std::string& text) const { SetWindowTextW(handle_, WideText(text).c_str()); }
   void SetFont(HFONT font) const { SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
   void Show(bool visible) const { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
   bool Visible() const { return IsWindowVisible(handle_) != FALSE; }

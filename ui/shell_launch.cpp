@@ -3,14 +3,16 @@
 #include <shellapi.h>
 
 #include "ui/safe_link.h"
+#include "ui/wide_text.h"
 
 namespace vantric::ui {
 
 ShellExecuteFunction SystemShellExecute() {
   return [](HWND owner, const std::string& target, const std::string& parameters) {
     // The result is not looked at: a launch that fails shows nothing.
-    ShellExecuteA(owner, nullptr, target.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr,
-                  SW_SHOWDEFAULT);
+    const std::wstring wideParameters = WideText(parameters);
+    ShellExecuteW(owner, nullptr, WideText(target).c_str(),
+                  parameters.empty() ? nullptr : wideParameters.c_str(), nullptr, SW_SHOWDEFAULT);
   };
 }
 

@@ -1,4 +1,5 @@
 #include "ui/speed_button.h"
+#include "ui/wide_text.h"
 
 #include <cctype>
 
@@ -155,7 +156,7 @@ LRESULT SpeedButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETFONT: return reinterpret_cast<LRESULT>(options_.font);
     case WM_SETTEXT:
-      options_.caption = reinterpret_cast<const char*>(lParam) ? reinterpret_cast<const char*>(lParam) : "";
+      options_.caption = lParam ? Utf8Text(reinterpret_cast<const wchar_t*>(lParam)) : std::string();
       InvalidateRect(handle(), nullptr, TRUE);
       break;
     default: break;

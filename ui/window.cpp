@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/application.h"
+#include "ui/wide_text.h"
 
 namespace vantric::ui {
 namespace {
@@ -14,16 +15,17 @@ namespace {
 void Register(const WindowClassInfo& info, WNDPROC procedure) {
   static std::set<std::string> registered;
   if (registered.contains(info.name)) return;
-  WNDCLASSEXA windowClass{};
+  const std::wstring name = WideText(info.name);
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = info.style;
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hIcon = info.icon;
   windowClass.hCursor = info.cursor ? info.cursor : LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = info.background;
-  windowClass.lpszClassName = info.name;
-  if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+  windowClass.lpszClassName = name.c_str();
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     throw std::runtime_error(std::string("Cannot register the window class ") + info.name);
   }
   registered.insert(info.name);
@@ -42,9 +44,10 @@ Window::~Window() { DestroyHandle(); }
 void Window::Create(const WindowClassInfo& windowClass, DWORD exStyle, const std::string& caption,
                     DWORD style, const RECT& bounds, HWND parent) {
   Register(windowClass, Procedure);
-  HWND window = CreateWindowExA(exStyle, windowClass.name, caption.c_str(), style, bounds.left, bounds.top,
-                                bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                                GetModuleHandleA(nullptr), this);
+  // A Unicode window: its caption keeps every character of a name.
+  HWND window = CreateWindowExW(exStyle, WideText(windowClass.name).c_str(), WideText(caption).c_str(), style,
+                                bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                parent, nullptr, GetModuleHandleW(nullptr), this);
   if (!window) {
     // WM_NCCREATE may have taken a handle that creation then destroyed.
     (void)handle_.release();
@@ -56,7 +59,7 @@ void Window::Create(const WindowClassInfo& windowClass, DWORD exStyle, const std
 void Window::DestroyHandle() {
   if (!handle_) return;
   // From here on the object may be half gone: messages take the default path.
-  SetWindowLongPtrA(handle_.get(), GWLP_USERDATA, 0);
+  SetWindowLongPtrW(handle_.get(), GWLP_USERDATA, 0);
   handle_.reset();
 }
 
@@ -65,27 +68,27 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Window::DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(handle_.get(), message, wParam, lParam);
+  return DefWindowProcW(handle_.get(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->handle_.reset(window);
   }
-  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, message, wParam, lParam);
+  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
   LRESULT result = 0;
   try {
     result = self->OnMessage(message, wParam, lParam);
   } catch (...) {
     ShowEscapedException();
-    result = DefWindowProcA(window, message, wParam, lParam);
+    result = DefWindowProcW(window, message, wParam, lParam);
   }
   if (message == WM_NCDESTROY) {
     // Destroyed from outside (DefWindowProc on WM_CLOSE, or with the parent).
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     (void)self->handle_.release();
   }
   return result;
@@ -117,10 +120,10 @@ LRESULT CALLBACK Subclass::Procedure(HWND window, UINT message, WPARAM wParam, L
 }
 
 std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-  const int got = GetWindowTextA(window, buffer.data(), length + 1);
-  return std::string(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
+  const int length = GetWindowTextLengthW(window);
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  const int got = GetWindowTextW(window, buffer.data(), length + 1);
+  return Utf8Text({buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0)});
 }
 
 }  // namespace vantric::ui

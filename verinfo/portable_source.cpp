@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "platform/code_page.h"
+#include "platform/utf_conversion.h"
 #include "platform/io_error.h"
 #include "platform/resource_languages.h"
 #include "verinfo/file_source.h"
@@ -29,14 +29,14 @@ class PortableSource : public VersionSource {
     if (!valid_) return std::nullopt;
     auto key = Block().StringTable();
     if (!key) return std::nullopt;
-    return NarrowFromUtf16(*key);
+    return Utf16ToUtf8(*key);
   }
 
   std::optional<std::string> Text(const std::string& path) const override {
     if (!valid_) return std::nullopt;
-    auto text = Block().Text(Utf16FromNarrow(path));
+    auto text = Block().Text(Utf8ToUtf16(path));
     if (!text) return std::nullopt;
-    return NarrowFromUtf16(*text);
+    return Utf16ToUtf8(*text);
   }
 
   std::optional<FileVersionWords> FixedFileVersion() const override {

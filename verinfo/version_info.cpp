@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/code_page.h"
+#include "platform/utf_conversion.h"
 #include "platform/file_system.h"
 #include "verinfo/version_source.h"
 
@@ -31,7 +31,7 @@ bool TVersionInfo::Valid() const { return source_->Valid(); }
 std::string TVersionInfo::Translation() const {
   auto entry = source_->FirstTranslation();
   if (!entry) return {};
-  return NarrowFromUtf16(TranslationKey(*entry));
+  return Utf16ToUtf8(TranslationKey(*entry));
 }
 
 std::string TVersionInfo::StringValue(const std::string& key) const {

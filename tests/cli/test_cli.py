@@ -360,12 +360,60 @@ class CliTest(unittest.TestCase):
             self.assertIn("\\n  Compiler:  TOTALLY-SAFE\n  Filename:  x.exe\\n  Compiler:  TOTALLY-SAFE", out)
             self.assertIn("c1\\xc2\\x9b.bin", out)
 
+    def test_names_in_any_script_are_found_and_kept(self):
+        # Names no single code page holds, and Windows' MAX_PATH passed.
+        names = {
+            "cyrillic": "\u0442\u0435\u0441\u0442.exe",
+            "cjk": "\u6837\u672c.exe",
+            "emoji": "\U0001f600 sample.exe",
+            "mix": "\u0442\u0435\u0441\u0442-\u6837\u672c-caf\u00e9\U0001f600.exe",
+            "blank": "with a blank.exe",
+            "long": os.path.join(*["\u0434\u043b\u0438\u043d\u043d\u043e\u0435" + "x" * 40] * 5, "\u6837" * 20 + ".exe"),
+        }
+        folder = os.path.join(self.dir, "scripts \u0441\u043a\u0440\u0438\u043f\u0442\u044b")
+        company = "\u041e\u041e\u041e \u6837"
+        pe = make_seeds.pe(make_seeds.block("040904B0", 0x04B00409, [("CompanyName", company)]))
+        for case, name in names.items():
+            with self.subTest(case):
+                path = os.path.join(folder, name)
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, "wb") as f:
+                    f.write(pe + b"SIG-A-----")
+                if case == "long":
+                    self.assertGreater(len(path), 260)
+                status, objects, err = self.json_lines(path)
+                self.assertEqual(status, 0, err)
+                self.assertEqual(objects[0]["status"], "ok")
+                self.assertEqual(objects[0]["path"], path)
+                self.assertEqual(objects[0]["version"]["filename"], os.path.basename(name))
+                self.assertEqual(objects[0]["version"]["company"], company)
+                status, out, err = run(*self.db_args, path)
+                self.assertEqual((status, out.splitlines()[0]), (0, path), err)
+        status, objects, err = self.json_lines("-r", folder)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(sorted(norm(o["path"]) for o in objects),
+                         sorted(os.path.join(folder, name) for name in names.values()))
+
+    def test_databases_beside_the_program_in_a_folder_of_any_name(self):
+        folder = os.path.join(self.dir, "\u043f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 \u6837\u672c")
+        os.makedirs(folder, exist_ok=True)
+        program = os.path.join(folder, os.path.basename(CLI))
+        shutil.copy(CLI, program)
+        shutil.copy(self.compilers, os.path.join(folder, "vantric.vnt"))
+        shutil.copy(self.compressions, os.path.join(folder, "compression.vnt"))
+        result = subprocess.run(EMULATOR + [program, "-v", "--json", self.both], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=120)
+        err = result.stderr.decode("utf-8", "replace")
+        self.assertEqual(result.returncode, 0, err)
+        self.assertEqual(json.loads(result.stdout)["compiler"]["compiler"], "Compiler B")
+        self.assertIn("\u043f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 \u6837\u672c", err)
+
     def test_text_shows_what_turns_text_around_json_keeps_it(self):
         # U+202E turns what follows it around: the name would read
         # "invoice_exe.pdf", the company "Microsoft".
         folder = os.path.join(self.dir, "bidi")
         os.makedirs(folder, exist_ok=True)
-        name = "invoice_\u202efdp.exe" if not WINDOWS else "invoice.exe"  # no code page holds U+202E
+        name = "invoice_\u202efdp.exe"
         path = os.path.join(folder, name)
         with open(path, "wb") as f:
             f.write(make_seeds.pe(make_seeds.block("040904E4", 0x04E40409, [("CompanyName", "\u202etfosorciM"),
@@ -378,8 +426,6 @@ class CliTest(unittest.TestCase):
         status, objects, err = self.json_lines(path)
         self.assertEqual(status, 0, err)
         self.assertEqual((objects[0]["path"], objects[0]["version"]["comments"]), (path, "a\\nb"))
-        if WINDOWS:  # there the system's version library gives the text in the ANSI code page
-            return
         self.assertEqual(lines[0], os.path.join(folder, "invoice_\\u202efdp.exe"))
         self.assertIn("  Filename:  invoice_\\u202efdp.exe", lines)
         self.assertIn("  Company:   \\u202etfosorciM", lines)

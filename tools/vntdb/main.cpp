@@ -11,10 +11,12 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/command_line.h"
 #include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "platform/replacement_file.h"
 #include "platform/standard_output.h"
+#include "platform/terminal.h"
 #include "platform/text_escape.h"
 #include "sigdb/database.h"
 #include "sigdb/search_limit.h"
@@ -340,5 +342,8 @@ int Run(const std::vector<std::string>& all) {
 }  // namespace vantric::vntdb
 
 int main(int argc, char** argv) {
-  return vantric::vntdb::Run(std::vector<std::string>(argv + 1, argv + argc));
+  vantric::WriteUnicodeToConsoles();
+  std::vector<std::string> arguments = vantric::CommandLineArguments(argc, argv);
+  arguments.erase(arguments.begin());  // the program's own name
+  return vantric::vntdb::Run(std::move(arguments));
 }
