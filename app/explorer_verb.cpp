@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "app/explorer_verb.h"
-#include "platform/utf_conversion.h"
+#include "platform/file_system.h"
+#include "ui/wide_text.h"
 
 namespace vantric {
 namespace {
@@ -31,15 +32,6 @@ constexpr std::wstring_view kVerbKey = L"AnalyseWithVantric";
 constexpr wchar_t kCreatedParents[] = L"VantricCreatedParents";
 constexpr DWORD kParentCount = 4;
 
-std::wstring Wide(std::string_view text) {
-  const std::u16string wide = Utf8ToUtf16(text);
-  return {wide.begin(), wide.end()};
-}
-
-std::string Narrow(std::wstring_view text) {
-  return Utf16ToUtf8({reinterpret_cast<const char16_t*>(text.data()), text.size()});
-}
-
 std::string SystemMessage(LSTATUS status) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
@@ -49,14 +41,14 @@ std::string SystemMessage(LSTATUS status) {
   LocalFree(buffer);
   while (!text.empty() && (iswspace(text.back()) || text.back() == L'.')) text.pop_back();
   if (text.empty()) return "error " + std::to_string(status);
-  return Narrow(text);
+  return ui::Utf8Text(text);
 }
 
 class RegistryFailure : public std::runtime_error {
  public:
   RegistryFailure(std::wstring_view path, LSTATUS status)
-      : std::runtime_error("HKEY_CURRENT_USER\\" + Narrow(kRoot) + (path.empty() ? "" : "\\") + Narrow(path) +
-                           ": " + SystemMessage(status)) {}
+      : std::runtime_error("HKEY_CURRENT_USER\\" + ui::Utf8Text(kRoot) + (path.empty() ? "" : "\\") +
+                           ui::Utf8Text(path) + ": " + SystemMessage(status)) {}
 };
 
 class Key {
@@ -76,7 +68,7 @@ class Key {
 
 // The keys from Software to the verb, one name each: four parents, the verb.
 std::array<std::wstring, kParentCount + 1> Chain(std::string_view extension) {
-  return {L"Classes", L"SystemFileAssociations", Wide(extension), L"shell", std::wstring(kVerbKey)};
+  return {L"Classes", L"SystemFileAssociations", ui::WideText(extension), L"shell", std::wstring(kVerbKey)};
 }
 
 // The first `depth` names of a chain as a path under Software.
@@ -203,7 +195,7 @@ enum class Change { kAdded, kUpdated, kUnchanged };
 Change AddVerb(HKEY root, std::string_view extension, const std::wstring& command) {
   const auto chain = Chain(extension);
   const std::wstring verbPath = ChainPath(chain, chain.size());
-  const std::wstring text = Wide(kVerbText);
+  const std::wstring text = ui::WideText(kVerbText);
   std::array<Key, kParentCount + 1> keys;
   DWORD created = 0;
   bool verbIsNew = false;
@@ -283,7 +275,7 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 // pipe), else to the console of the program that started this one; false
 // when there is neither.
 bool WriteToConsole(DWORD which, const std::string& line) {
-  const std::wstring wide = Wide(line + "\r\n");
+  const std::wstring wide = ui::WideText(line + "\r\n");
   auto write = [&](HANDLE handle) {
     DWORD mode = 0;
     DWORD written = 0;
@@ -308,27 +300,9 @@ bool WriteToConsole(DWORD which, const std::string& line) {
   return written;
 }
 
-// The running program's full path; empty when it has no UTF-8 form.
-std::string OwnPath() {
-  // The path may be longer than MAX_PATH: the buffer grows until it fits,
-  // up to the longest that Windows has.
-  std::wstring path(MAX_PATH, L'\0');
-  while (path.size() <= 32768) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      std::string narrow = Narrow(path);
-      return Wide(narrow) == path ? narrow : std::string();
-    }
-    path.resize(path.size() * 2);
-  }
-  return {};
-}
-
 void Tell(const ExplorerVerbOutcome& outcome) {
   if (WriteToConsole(outcome.ok ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, outcome.message)) return;
-  MessageBoxW(nullptr, Wide(outcome.message).c_str(), L"Vantric",
+  MessageBoxW(nullptr, ui::WideText(outcome.message).c_str(), L"Vantric",
               MB_OK | (outcome.ok ? MB_ICONINFORMATION : MB_ICONERROR));
 }
 
@@ -342,7 +316,7 @@ ExplorerVerbOutcome RegisterExplorerVerb(const std::string& programPath) {
     return {false, "Cannot add " + what + " to Explorer's menu: the program's path " + Quoted(programPath) +
                        " cannot be put on a command line."};
   }
-  const std::wstring command = Wide(Quoted(programPath) + " \"%1\"");
+  const std::wstring command = ui::WideText(Quoted(programPath) + " \"%1\"");
   std::vector<std::string_view> added;
   bool changed = false;
   try {
@@ -394,7 +368,7 @@ std::optional<int> RunExplorerVerbOption(const std::vector<std::string>& argumen
   ExplorerVerbOutcome outcome;
   if (arguments[0] == "--unregister") {
     outcome = UnregisterExplorerVerb();
-  } else if (const std::string program = OwnPath(); program.empty()) {
+  } else if (const std::string program = RunningProgramPath(); program.empty()) {
     outcome = {false,
                "Cannot add " + Quoted(kVerbText) + " to Explorer's menu: the program's own path is unknown."};
   } else {

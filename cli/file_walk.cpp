@@ -28,7 +28,14 @@ std::string SkipReason(const fs::directory_entry& entry) {
 }  // namespace
 
 FileWalk::FileWalk(std::vector<std::string> paths, bool recursive)
-    : paths_(std::move(paths)), recursive_(recursive) {}
+    : FileWalk(
+          [paths = std::move(paths), next = std::size_t{0}]() mutable -> std::optional<WalkEntry> {
+            if (next == paths.size()) return std::nullopt;
+            return WalkEntry{std::move(paths[next++]), {}, {}};
+          },
+          recursive) {}
+
+FileWalk::FileWalk(Source paths, bool recursive) : paths_(std::move(paths)), recursive_(recursive) {}
 
 std::optional<WalkEntry> FileWalk::Enter(const fs::path& name) {
   Folder folder;
@@ -59,8 +66,10 @@ void FileWalk::Leave() {
 std::optional<WalkEntry> FileWalk::Next() {
   for (;;) {
     if (folders_.empty()) {
-      if (nextPath_ == paths_.size()) return std::nullopt;
-      std::string path = std::move(paths_[nextPath_++]);
+      std::optional<WalkEntry> given = paths_();
+      if (!given) return std::nullopt;
+      if (!given->status.empty()) return given;
+      std::string path = std::move(given->path);
       std::error_code error;
       if (recursive_ && fs::is_directory(WidePath(path), error)) {
         current_ = WidePath(path).native();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +31,12 @@ struct WalkEntry {
 // folder and the depth, never with the number of files walked.
 class FileWalk {
  public:
+  // Where the paths come from, one at a time; nothing at their end. An entry
+  // that already carries a status is passed on as it is.
+  using Source = std::function<std::optional<WalkEntry>()>;
+
   FileWalk(std::vector<std::string> paths, bool recursive);
+  FileWalk(Source paths, bool recursive);
 
   // The next entry, or nothing once every path has been walked.
   std::optional<WalkEntry> Next();
@@ -46,8 +52,7 @@ class FileWalk {
   std::optional<WalkEntry> Enter(const std::filesystem::path& name);
   void Leave();
 
-  std::vector<std::string> paths_;
-  std::size_t nextPath_ = 0;
+  Source paths_;
   bool recursive_;
   std::vector<Folder> folders_;  // the open folders, the innermost last
   // The innermost open folder: each level adds only its own name.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 
 #include "analysis/analyzer.h"
 #include "cli/file_walk.h"
+#include "cli/path_list.h"
 #include "cli/report.h"
 #include "cli/summary.h"
 #include "platform/command_line.h"
@@ -38,14 +40,16 @@ constexpr int kExitUsage = 2;
                          download could have put one."
 #define VANTRIC_INSTALLED_FOLDER_MESSAGE ""
 #else
-#define VANTRIC_INSTALLED_FOLDER_HELP \
-  ",\n                         then in " VANTRIC_DATA_DIR "; never in the\n\
+#define VANTRIC_INSTALLED_FOLDER_HELP                     \
+  ",\n                         then in " VANTRIC_DATA_DIR \
+  "; never in the\n\
                          current folder, where a scanned download could have\n\
                          put one."
 #define VANTRIC_INSTALLED_FOLDER_MESSAGE " nor in " VANTRIC_DATA_DIR
 #endif
 
 constexpr const char* kHelp = R"(usage: vantric-cli [options] PATH...
+       vantric-cli [options] [PATH...] --files-from FILE [-0]
 
 Tells how Windows executables were built: their version strings, the
 compiler that made them and the packer or encryptor applied to them, found
@@ -53,6 +57,13 @@ by searching each file for the signatures of two databases.
 
 options:
   -r, --recursive        analyse the files below folders given as PATH
+      --files-from FILE  also analyse the paths listed in FILE (- for
+                         standard input), one a line, after those given
+                         as PATH; read as it goes, so a list of any length
+                         costs little memory
+  -0, --null             the names in the list end with a NUL byte, not a
+                         line break (find -print0): names may hold line
+                         breaks
                          (links to folders are not followed)
       --json             one JSON object per line instead of text:
                          {"path","status","version":{...},"compiler":{...},
@@ -84,8 +95,7 @@ options:
                          (with --json: one last object, {"summary":{...}})
       --compiler-db FILE     compiler signatures (default: vantric.vnt)
       --compression-db FILE  packer signatures (default: compression.vnt)
-                         By default each is looked for beside this program)"
-    VANTRIC_INSTALLED_FOLDER_HELP R"(
+                         By default each is looked for beside this program)" VANTRIC_INSTALLED_FOLDER_HELP R"(
   -v, --verbose          say which database files were loaded
   -h, --help             show this text
       --version          show the program's version and the versions of
@@ -110,6 +120,8 @@ struct Options {
   bool summary = false;
   bool verbose = false;
   unsigned jobs = 1;
+  std::optional<std::string> filesFrom;  // a list of paths, "-" for standard input
+  bool nulSeparated = false;
   std::optional<std::string> compilerDb;
   std::optional<std::string> compressionDb;
 };
@@ -178,6 +190,11 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       const unsigned long count = jobs ? WholeNumber(*jobs).value_or(0) : 0;
       if (count < 1 || count > 256) return Usage(arg + " needs a number from 1 to 256");
       options.jobs = static_cast<unsigned>(count);
+    } else if (arg == "--files-from") {
+      options.filesFrom = value();
+      if (!options.filesFrom) return Usage(arg + " needs a file, or - for standard input");
+    } else if (arg == "-0" || arg == "--null") {
+      options.nulSeparated = true;
     } else if (arg == "--compiler-db" || arg == "--compression-db") {
       std::optional<std::string> file = value();
       if (!file) return Usage(arg + " needs a file");
@@ -186,7 +203,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
       return Usage("unknown option " + arg);
     }
   }
-  if (options.paths.empty()) return Usage("no file given");
+  if (options.paths.empty() && !options.filesFrom) return Usage("no file given");
+  if (options.nulSeparated && !options.filesFrom) return Usage("-0 goes with --files-from");
   return std::nullopt;
 }
 
@@ -196,9 +214,9 @@ bool LoadOrReport(Analyzer& analyzer, DatabaseKind kind, const std::optional<std
                   bool verbose) {
   std::optional<std::string> path = given ? given : Analyzer::LocateShipped(kind, VANTRIC_DATA_DIR);
   if (!path || KindOfFile(*path) == FileKind::kMissing) {
-    std::cerr << ErrorLine(
-        path.value_or(Analyzer::FileName(kind)),
-        given ? "database not found" : "database not found beside this program" VANTRIC_INSTALLED_FOLDER_MESSAGE);
+    std::cerr << ErrorLine(path.value_or(Analyzer::FileName(kind)),
+                           given ? "database not found"
+                                 : "database not found beside this program" VANTRIC_INSTALLED_FOLDER_MESSAGE);
     return false;
   }
   try {
@@ -319,16 +337,41 @@ int Run(int argc, char** argv) {
   }
 
   const bool recursive = options.recursive;
-  const std::size_t pathCount = options.paths.size();
-  FileWalk walk(options.paths, recursive);
+  // With a list the number of files is known only at its end.
+  const std::optional<std::size_t> pathCount =
+      options.filesFrom ? std::nullopt : std::optional(options.paths.size());
+  std::unique_ptr<ReadOnlyFile> listFile;
+  std::optional<PathList> list;
+  if (options.filesFrom) {
+    PathList::Reader read = [](char* buffer, std::size_t count) {
+      return std::fread(buffer, 1, count, stdin);
+    };
+    if (*options.filesFrom != "-") {
+      try {
+        listFile = std::make_unique<ReadOnlyFile>(*options.filesFrom);
+      } catch (const std::exception& error) {
+        std::cerr << ErrorLine(*options.filesFrom, error.what());
+        return kExitUsage;
+      }
+      read = [file = listFile.get()](char* buffer, std::size_t count) { return file->Read(buffer, count); };
+    }
+    list.emplace(*options.filesFrom, std::move(read), options.nulSeparated);
+  }
+  FileWalk walk(
+      [&, next = std::size_t{0}]() mutable -> std::optional<WalkEntry> {
+        if (next < options.paths.size()) return WalkEntry{options.paths[next++], {}, {}};
+        return list ? list->Next() : std::nullopt;
+      },
+      recursive);
 
   // Workers take the walk's entries in turn; the main thread prints their
   // reports in that order. A worker starts entry i only while
   // i < taken + window, so that a slow reader of the output holds back the
   // analysis instead of letting reports pile up; the report of entry i waits
   // in slots[i % window].
-  const unsigned jobs =
-      recursive ? options.jobs : static_cast<unsigned>(std::min<std::size_t>(options.jobs, pathCount));
+  const unsigned jobs = recursive || !pathCount
+                            ? options.jobs
+                            : static_cast<unsigned>(std::min<std::size_t>(options.jobs, *pathCount));
   const std::size_t window = std::size_t{4} * jobs;
   std::vector<std::optional<Report>> slots(jobs > 1 ? window : 0);
   std::mutex mutex;
@@ -363,7 +406,7 @@ int Run(int argc, char** argv) {
 
   bool allAnalysed = true;
   Summary summary;
-  ProgressLine progress(recursive || pathCount > 1, recursive ? std::nullopt : std::optional(pathCount));
+  ProgressLine progress(recursive || !pathCount || *pathCount > 1, recursive ? std::nullopt : pathCount);
   for (std::size_t i = 0;; ++i) {
     Report report;
     if (jobs > 1) {
@@ -394,6 +437,10 @@ int Run(int argc, char** argv) {
     allAnalysed = allAnalysed && report.analysed;
     summary.Add(report.result);
     progress.Done(i + 1);
+  }
+  if (list && list->Error()) {  // the files before the failure were analysed
+    std::cerr << ErrorLine("cannot read the list", *list->Error());
+    allAnalysed = false;
   }
   if (options.summary) std::cout << (options.json ? summary.Json() : summary.Text());
   return FinishOutput(allAnalysed ? kExitAllAnalysed : kExitSomeNotAnalysed);

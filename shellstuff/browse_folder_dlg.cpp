@@ -190,7 +190,9 @@ void TBrowseFolderDlg::Initialized(HWND window) {
 
 void TBrowseFolderDlg::Preselect() {
   if (BrowseKind != TBrowseKind::bfComputers && !FolderExists(FolderName)) return;
-  SendMessageA(handle_, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(FolderName.c_str()));
+  // In UTF-16: a folder name outside the system's code page is found too.
+  const std::wstring folder = ui::WideText(FolderName);
+  SendMessageA(handle_, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
 }
 
 void TBrowseFolderDlg::AddHelpButton() {

@@ -32,7 +32,7 @@ std::string RemoveTrailingBackslash(const std::string& s, UINT codePage) {
   return s.substr(0, last);
 }
 
-std::string RemoveTrailingBackslash(const std::string& s) { return RemoveTrailingBackslash(s, CP_ACP); }
+std::string RemoveTrailingBackslash(const std::string& s) { return RemoveTrailingBackslash(s, CP_UTF8); }
 
 bool FolderExists(const std::string& path) {
   if (path.empty()) return false;

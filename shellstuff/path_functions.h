@@ -11,7 +11,7 @@ namespace vantric {
 // in the code page, so the second byte of a double-byte character never reads
 // as "\". Removes one "\" at most.
 std::string RemoveTrailingBackslash(const std::string& s, UINT codePage);
-std::string RemoveTrailingBackslash(const std::string& s);  // the system code page
+std::string RemoveTrailingBackslash(const std::string& s);  // UTF-8, as the program keeps paths
 
 // True when `path` names an existing folder; a trailing "\" does not matter.
 bool FolderExists(const std::string& path);

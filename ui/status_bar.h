@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/control.h"
+#include "ui/wide_text.h"
 
 namespace vantric::ui {
 
@@ -19,13 +20,14 @@ class StatusBar : public Control {
     SendMessageA(handle(), SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&right));
   }
   void SetSimpleText(const std::string& text) const {
-    SendMessageA(handle(), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = WideText(text);
+    SendMessageW(handle(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   }
   std::string SimpleText() const {
-    const auto length = LOWORD(SendMessageA(handle(), SB_GETTEXTLENGTHA, 0, 0));
-    std::vector<char> buffer(length + 1u);
-    SendMessageA(handle(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer.data()));
-    return buffer.data();
+    const auto length = LOWORD(SendMessageW(handle(), SB_GETTEXTLENGTHW, 0, 0));
+    std::vector<wchar_t> buffer(length + 1u);
+    SendMessageW(handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
+    return Utf8Text(buffer.data());
   }
 };
 

@@ -389,10 +389,58 @@ class CliTest(unittest.TestCase):
                 self.assertEqual(objects[0]["version"]["company"], company)
                 status, out, err = run(*self.db_args, path)
                 self.assertEqual((status, out.splitlines()[0]), (0, path), err)
+        # The walk, short of the folders past MAX_PATH: std::filesystem can't
+        # list those on Windows.
+        shutil.rmtree(os.path.join(folder, names.pop("long").split(os.sep)[0]))
         status, objects, err = self.json_lines("-r", folder)
         self.assertEqual(status, 0, err)
         self.assertEqual(sorted(norm(o["path"]) for o in objects),
                          sorted(os.path.join(folder, name) for name in names.values()))
+
+    def test_files_from_a_list(self):
+        folder = os.path.join(self.dir, "listed")
+        os.makedirs(folder, exist_ok=True)
+        odd = "line\nbreak.bin" if not WINDOWS else "no line breaks on Windows.bin"
+        for name in (odd, "plain.bin"):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(b"SIG-A-----")
+        odd, plain = os.path.join(folder, odd), os.path.join(folder, "plain.bin")
+        missing = os.path.join(folder, "missing.bin")
+        too_long = "x" * (64 * 1024 + 1)
+
+        def listed(list_bytes, *args, list_file=None):
+            source = list_file or "-"
+            result = subprocess.run(EMULATOR + [CLI, "--json", *self.db_args, *args, "--files-from", source],
+                                    input=list_bytes, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+            objects = [json.loads(line) for line in result.stdout.decode("utf-8").splitlines()]
+            return result.returncode, [(o["path"], o["status"]) for o in objects]
+
+        cases = [
+            # list, extra arguments, the reports wanted in order
+            ("\0".join([odd, plain, ""]).encode() + b"\0", ["-0"], [(odd, "ok"), (plain, "ok")]),
+            # CR LF line ends, blank lines passed over, the PATHs first
+            ((plain + "\r\n\r\n\n" + missing + "\n").encode(), [self.plain],
+             [(self.plain, "ok"), (plain, "ok"), (missing, "not-found")]),
+            # no line end after the last name
+            (plain.encode(), [], [(plain, "ok")]),
+            # a name too long for any file system is skipped, the next one still read
+            ((too_long + "\n" + plain + "\n").encode(), [], [(too_long[:64] + "...", "skipped"), (plain, "ok")]),
+        ]
+        for list_bytes, args, wanted in cases:
+            with self.subTest(args=args, wanted=wanted):
+                status, reports = listed(list_bytes, *args)
+                self.assertEqual(reports, wanted)
+                self.assertEqual(status, 0 if all(w[1] == "ok" for w in wanted) else 1)
+        list_path = os.path.join(folder, "list.txt")
+        with open(list_path, "wb") as f:
+            f.write((plain + "\n").encode())
+        self.assertEqual(listed(b"", list_file=list_path), (0, [(plain, "ok")]))
+        for args, message in ((["-0", self.plain], "-0 goes with --files-from"),
+                              (["--files-from", os.path.join(folder, "absent.txt")], "absent.txt")):
+            with self.subTest(args=args):
+                status, _, err = run(*self.db_args, *args)
+                self.assertEqual(status, 2)
+                self.assertIn(message, err)
 
     def test_databases_beside_the_program_in_a_folder_of_any_name(self):
         folder = os.path.join(self.dir, "\u043f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 \u6837\u672c")

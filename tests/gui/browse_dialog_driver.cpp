@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/wide_text.h"
+
 namespace vantric::testing {
 namespace {
 
@@ -150,8 +152,11 @@ SetSelectionSpy::~SetSelectionSpy() {
 
 LRESULT CALLBACK SetSelectionSpy::Hook(int code, WPARAM wParam, LPARAM lParam) {
   const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (code == HC_ACTION && currentSpy && message->message == BFFM_SETSELECTIONA && message->wParam) {
-    currentSpy->paths.emplace_back(reinterpret_cast<const char*>(message->lParam));
+  if (code == HC_ACTION && currentSpy && message->wParam) {
+    if (message->message == BFFM_SETSELECTIONA)
+      currentSpy->paths.emplace_back(reinterpret_cast<const char*>(message->lParam));
+    if (message->message == BFFM_SETSELECTIONW)
+      currentSpy->paths.push_back(ui::Utf8Text(reinterpret_cast<const wchar_t*>(message->lParam)));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -50,7 +50,7 @@ BrowseDialogDriver::Step Check(std::function<void(HWND dialog)> check);
 
 bool OkEnabled(HWND dialog);
 
-// Records the path of every BFFM_SETSELECTIONA sent on this thread.
+// Records the path of every BFFM_SETSELECTIONA or W sent on this thread.
 class SetSelectionSpy {
  public:
   SetSelectionSpy();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "shellstuff/browse_for_file.h"
 #include "shellstuff/path_functions.h"
 #include "shellstuff/shell_errors.h"
@@ -37,6 +38,11 @@ class BrowseFolderDlgTest : public ::testing::Test {
   TempDir dir_;
   std::string folder_ = dir_.path().string();
   std::string file_ = dir_.Write("app.exe", "0123456789");
+  std::string unicodeSub_ = [this] {
+    const std::string path = folder_ + "\\\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0 \xE6\xA0\xB7\xE6\x9C\xAC";
+    std::filesystem::create_directory(WidePath(path));
+    return path;
+  }();
   std::string sub_ = [this] {
     std::filesystem::create_directory(dir_.path() / "sub");
     return (dir_.path() / "sub").string();
@@ -109,6 +115,7 @@ TEST_F(BrowseFolderDlgTest, PreselectsOnlyAnExistingFolder) {
   } cases[] = {
       {folder_ + "\\", true},  // the trailing backslash stays as given
       {sub_, true},           {file_, false}, {"", false}, {folder_ + "\\absent", false},
+      {unicodeSub_, true},  // outside any one code page
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folderName);

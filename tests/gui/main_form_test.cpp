@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "sigdb/database.h"
 #include "tests/gui/browse_dialog_driver.h"
@@ -507,6 +508,45 @@ TEST_F(MainFormTest, LongDroppedPathIsTakenWhole) {
   EXPECT_EQ(form.CurrentFile(), path);
   EXPECT_EQ(FieldText(form, ResultField::kFileName), name);
   EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+}
+
+// Names no single code page holds reach the window whole, from the command
+// line and from a drop as Explorer makes it (wide paths), and the caption and
+// the file name field show them.
+TEST_F(MainFormTest, NamesInAnyScriptAreAnalysedAndShown) {
+  WriteDatabases();
+  const std::string names[] = {
+      "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82.exe",                                    // Cyrillic
+      "\xE6\xA0\xB7\xE6\x9C\xAC.exe",                                            // CJK
+      "\xF0\x9F\x98\x80 sample.exe",                                             // outside the BMP
+      "\xD1\x82\xD0\xB5\xD1\x81\xD1\x82-\xE6\xA0\xB7\xE6\x9C\xAC caf\xC3\xA9.exe",  // a mix, a blank
+  };
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string path = dir_.path().string() + "\\" + name;
+    {
+      std::ofstream out(WidePath(path), std::ios::binary);
+      out << "0123456789" << kCompilerMark;
+    }
+    {
+      TMainForm& form = Create({path});
+      EXPECT_EQ(Caption(), path);
+      EXPECT_EQ(FieldText(form, ResultField::kFileName), name);
+      EXPECT_EQ(FieldText(form, ResultField::kCompiler), "Compiler Q");
+    }
+    TMainForm& form = CreateAndShow();
+    const std::wstring wide = WidePath(path).native() + L'\0' + L'\0';
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + wide.size() * 2);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), wide.data(), wide.size() * 2);
+    GlobalUnlock(memory);
+    SendMessageW(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(form.CurrentFile(), path);
+    EXPECT_EQ(Caption(), path);
+    EXPECT_EQ(FieldText(form, ResultField::kFileName), name);
+  }
 }
 
 // Keys as the thread sees them: modifier state set, the key posted to the
