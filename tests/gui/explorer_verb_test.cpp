@@ -16,6 +16,7 @@
 
 #include "app/explorer_verb.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wine_path.h"
 
 namespace {
 
@@ -165,15 +166,7 @@ TEST_F(ExplorerVerbTest, OnlyALoneOptionTouchesTheRegistry) {
   EXPECT_EQ(ExportClasses(), before);
 }
 
-// Under Wine drive Z: is the root of the Unix file system.
-std::string ExePath() {
-  std::string path = VANTRIC_EXE_PATH;
-  if (!path.empty() && path.front() == '/') path.insert(0, "Z:");
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string ExePath() { return vantric::testing::WinePath(VANTRIC_EXE_PATH); }
 
 struct CaptionSearch {
   DWORD processId;

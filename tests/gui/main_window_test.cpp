@@ -10,6 +10,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "tests/support/wine_path.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -23,15 +25,7 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
-// Under Wine drive Z: is the root of the Unix file system.
-std::string ExePath() {
-  std::string path = VANTRIC_EXE_PATH;
-  if (!path.empty() && path.front() == '/') path.insert(0, "Z:");
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string ExePath() { return vantric::testing::WinePath(VANTRIC_EXE_PATH); }
 
 std::string WindowText(HWND window) {
   char buffer[256] = {};
