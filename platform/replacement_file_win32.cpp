@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/utf_conversion.h"
+#include "platform/file_system.h"
 #include "platform/io_error.h"
 #include "platform/replacement_file.h"
 #include "platform/temporary_name.h"
@@ -26,7 +26,7 @@ bool MarkForDeletion(HANDLE file, bool remove) {
 
 // Renames the open file over `target`.
 bool RenameOver(HANDLE file, const std::string& target) {
-  const std::u16string wide = Utf8ToUtf16(target);
+  const std::wstring wide = WidePath(target).native();
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + (wide.size() + 1) * sizeof(WCHAR));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->ReplaceIfExists = TRUE;
@@ -47,19 +47,19 @@ struct ReplacementFile::Handle {
 ReplacementFile::ReplacementFile(const std::string& target) : handle_(std::make_unique<Handle>()) {
   handle_->target = target;
   // A file replaced keeps its attributes (hidden, system, not indexed, ...).
-  const DWORD attributes = GetFileAttributesA(target.c_str());
+  const DWORD attributes = GetFileAttributesW(WidePath(target).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     handle_->targetAttributes = attributes;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string name = TemporaryNameBeside(target);
     // CREATE_NEW fails on any existing name, links included.
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(WidePath(name).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       if (!MarkForDeletion(file, true)) {
         const DWORD error = GetLastError();
         CloseHandle(file);
-        DeleteFileA(name.c_str());
+        DeleteFileW(WidePath(name).c_str());
         throw IoError(static_cast<int>(error));
       }
       handle_->file = file;

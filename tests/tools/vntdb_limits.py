@@ -205,6 +205,14 @@ class VntdbOutputTest(unittest.TestCase):
             self.assertEqual(stat.S_IMODE(os.stat(out).st_mode), mode)
             self.assertEqual(os.path.getsize(out), RECORD_SIZE * 4)
 
+    def test_an_out_name_in_any_script_is_written(self):
+        out = self.path("\u0431\u0430\u0437\u0430 \u6837\u672c\U0001f600.vnt")
+        for _ in range(2):  # made, then replaced
+            status, _, err = run("build", self.source, "-o", out)
+            self.assertEqual(status, 0, err)
+            self.assertEqual(os.path.getsize(out), RECORD_SIZE * 4)
+        self.assertEqual(self.leftovers(self.dir, "src.sig", os.path.basename(out)), [])
+
     def test_an_out_name_at_the_length_limit_is_written(self):
         out = self.path("o" * 250 + ".vnt")  # 254 bytes, the name limit less one
         status, _, err = run("build", self.source, "-o", out)
