@@ -1,5 +1,6 @@
 #include "analysis/analyze_file.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "evidence/toolchain_evidence.h"
@@ -7,6 +8,7 @@
 #include "platform/io_error.h"
 #include "sigdb/signature_database.h"
 #include "verinfo/file_source.h"
+#include "verinfo/memory_source.h"
 #include "verinfo/version_info.h"
 
 namespace vantric {
@@ -47,6 +49,19 @@ void TakeCompiler(const TLangDefinition* winner, TAppInfo& info) {
 
 AnalysisResult Failure(AnalysisStatus status, std::string error) { return {status, std::move(error), {}}; }
 
+TAppInfo NamedInfo(const std::string& path, const TVersionInfo& version) {
+  TAppInfo info;
+  PresetToNoValue(info);
+  info.fileName = NamePart(path);
+  ReadVersionStrings(version, info);
+  return info;
+}
+
+void TakeWinners(const ScanWinners& winners, TAppInfo& info) {
+  TakeCompression(winners.compression, info);
+  TakeCompiler(winners.compiler, info);
+}
+
 }  // namespace
 
 std::string NamePart(std::string_view path) {
@@ -58,10 +73,7 @@ AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,
                            const AnalysisObserver& observer) {
   if (!FileExists(path)) return Failure(AnalysisStatus::kNotFound, "File not found");
 
-  TAppInfo info;
-  PresetToNoValue(info);
-  info.fileName = NamePart(path);
-  ReadVersionStrings(TVersionInfo(path), info);
+  TAppInfo info = NamedInfo(path, TVersionInfo(path));
 
   std::optional<ReadOnlyFile> file;
   try {
@@ -93,13 +105,29 @@ AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,
     const ScanWinners winners = ScanFile(read, size, databases, observer.compilerPassProgress);
     startScanning();
     file->Close();
-    TakeCompression(winners.compression, info);
-    TakeCompiler(winners.compiler, info);
+    TakeWinners(winners, info);
     FileSource source(path);
     info.toolchain = ReadToolchainEvidence(SourceView(source));
   } catch (const IoError& error) {
     return Failure(AnalysisStatus::kIoError, error.what());
   }
+  return {AnalysisStatus::kOk, {}, std::move(info)};
+}
+
+AnalysisResult AnalyzeBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                            const ScanPair& databases) {
+  TAppInfo info = NamedInfo(name, TVersionInfo(name, bytes));
+  if (bytes.size() < kSmallestAnalysedFile) return Failure(AnalysisStatus::kTooSmall, "File too small");
+  std::span<const std::uint8_t> unread = bytes;
+  const ReadBytes read = [&](std::uint8_t* into, std::size_t count) {
+    count = std::min(count, unread.size());
+    std::copy_n(unread.begin(), count, into);
+    unread = unread.subspan(count);
+    return count;
+  };
+  TakeWinners(ScanFile(read, bytes.size(), databases), info);
+  MemorySource source(bytes);
+  info.toolchain = ReadToolchainEvidence(SourceView(source));
   return {AnalysisStatus::kOk, {}, std::move(info)};
 }
 

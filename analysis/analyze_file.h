@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,11 @@ std::string NamePart(std::string_view path);
 // file does.
 AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,
                            const AnalysisObserver& observer = {});
+
+// The same for a file's bytes already in memory (a sample taken out of an
+// archive), `name` standing for its path; version strings are read by our own
+// reader on every platform.
+AnalysisResult AnalyzeBytes(std::span<const std::uint8_t> bytes, const std::string& name,
+                            const ScanPair& databases);
 
 }  // namespace vantric

@@ -78,6 +78,10 @@ AnalysisResult Analyzer::AnalyzeFile(const std::string& path, const AnalysisObse
   return vantric::AnalyzeFile(path, *pair_, observer);
 }
 
+AnalysisResult Analyzer::AnalyzeBytes(std::span<const std::uint8_t> bytes, const std::string& name) const {
+  return vantric::AnalyzeBytes(bytes, name, *pair_);
+}
+
 std::string ProgramFileVersion() {
   const std::unique_ptr<TVersionInfo> version = ProgramVersionInfo();
   return version ? version->FileVersion() : std::string();

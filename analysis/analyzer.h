@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "analysis/analyze_file.h"
@@ -60,6 +61,8 @@ class Analyzer {
   const DatabaseFacts& Facts(DatabaseKind kind) const;
 
   AnalysisResult AnalyzeFile(const std::string& path, const AnalysisObserver& observer = {}) const;
+  // A file's bytes already in memory; `name` stands for its path.
+  AnalysisResult AnalyzeBytes(std::span<const std::uint8_t> bytes, const std::string& name) const;
 
  private:
   struct Held;

@@ -60,19 +60,17 @@ std::string_view StatusName(AnalysisStatus status) {
   return "io-error";
 }
 
-std::string JsonString(std::string_view bytes, NonUtf8 mode) {
+std::string JsonString(std::string_view text, NonUtf8 mode) {
+  const std::string latin1 = mode == NonUtf8::kLatin1 ? Utf8WithLatin1Bytes(text) : std::string();
+  std::string_view bytes = mode == NonUtf8::kLatin1 ? std::string_view(latin1) : text;
   std::string out = "\"";
   while (!bytes.empty()) {
     const auto c = static_cast<std::uint8_t>(bytes[0]);
     const std::size_t length = Utf8SequenceLength(bytes);
     if (length > 1) {
       out.append(bytes.substr(0, length));
-    } else if (length == 0 && mode == NonUtf8::kSurrogateEscape) {
+    } else if (length == 0) {  // left only in surrogate-escape mode
       AppendEscapedCodeUnit(out, c, 0xDC);
-    } else if (length == 0) {
-      // Not UTF-8: keep the byte's value as the character of that number.
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
     } else if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);

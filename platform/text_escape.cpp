@@ -79,6 +79,22 @@ Utf8Sequence DecodeUtf8(std::string_view text) {
 
 std::size_t Utf8SequenceLength(std::string_view text) { return DecodeUtf8(text).length; }
 
+std::string Utf8WithLatin1Bytes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    const std::size_t length = DecodeUtf8(text).length;
+    if (length == 0) {
+      const auto byte = static_cast<std::uint8_t>(text[0]);
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+    out.append(text.substr(0, length));
+    text.remove_prefix(length == 0 ? 1 : length);
+  }
+  return out;
+}
+
 std::string TerminalText(std::string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -11,6 +11,12 @@ namespace vantric {
 // and values above U+10FFFF are not valid. `text` must not be empty.
 std::size_t Utf8SequenceLength(std::string_view text);
 
+// The text as valid UTF-8, each byte that starts no valid sequence taken as
+// the character of its value (U+0080..U+00FF): what the JSON report and the
+// Python module give for the Latin-1 and code-page text of version resources
+// and databases.
+std::string Utf8WithLatin1Bytes(std::string_view text);
+
 // Text from a scanned file, a database or a file name, made safe for a
 // terminal and one-to-one, so that what is shown is what is there:
 //   \\            a backslash;

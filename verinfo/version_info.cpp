@@ -24,6 +24,9 @@ std::unique_ptr<VersionSource> OpenSource(const std::string& fileName, VersionRe
 TVersionInfo::TVersionInfo(const std::string& fileName, VersionReader reader)
     : fileName_(fileName), source_(OpenSource(fileName_, reader)) {}
 
+TVersionInfo::TVersionInfo(const std::string& fileName, std::span<const std::uint8_t> image)
+    : fileName_(fileName), source_(PortableSourceFromImage(image)) {}
+
 TVersionInfo::~TVersionInfo() = default;
 
 bool TVersionInfo::Valid() const { return source_->Valid(); }

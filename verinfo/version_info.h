@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace vantric {
@@ -17,6 +19,8 @@ enum class VersionReader { kSystem, kPortable };
 class TVersionInfo {
  public:
   explicit TVersionInfo(const std::string& fileName, VersionReader reader = VersionReader::kSystem);
+  // A file's bytes already in memory, read by our own reader.
+  TVersionInfo(const std::string& fileName, std::span<const std::uint8_t> image);
   ~TVersionInfo();
   TVersionInfo(const TVersionInfo&) = delete;
   TVersionInfo& operator=(const TVersionInfo&) = delete;
