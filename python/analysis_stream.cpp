@@ -63,12 +63,13 @@ void AnalysisStream::TakePaths() {
   while (!pathsEnded_ && tasks_.size() < window_) {
     std::string path;
     try {
-      if (paths_ == py::iterator::sentinel()) {
+      const py::object item = py::reinterpret_steal<py::object>(PyIter_Next(paths_.ptr()));
+      if (!item) {
+        if (PyErr_Occurred()) throw py::error_already_set();
         pathsEnded_ = true;
         return;
       }
-      path = NativePath(*paths_);
-      ++paths_;
+      path = NativePath(item);
     } catch (py::error_already_set& error) {
       pathError_ = std::move(error);
       pathsEnded_ = true;

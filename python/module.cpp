@@ -46,6 +46,12 @@ std::string ShippedDatabase(DatabaseKind kind) {
                     (installed.empty() ? "(no installed folder)" : installed));
 }
 
+// vantric.DatabaseWarning: a database loaded but odd (stray bytes, no signatures).
+PyObject*& DatabaseWarning() {
+  static PyObject* category = nullptr;
+  return category;
+}
+
 class PyAnalyzer {
  public:
   PyAnalyzer(const std::optional<py::object>& compilerDb, const std::optional<py::object>& compressionDb)
@@ -122,6 +128,17 @@ class PyAnalyzer {
       throw LoadFailure(path + ": " + error.what());
     }
     (kind == DatabaseKind::kCompiler ? compilerPath_ : compressionPath_) = path;
+    const DatabaseFacts& facts = analyzer_->Facts(kind);
+    if (facts.strayBytes != 0) {
+      Warn(path + ": " + std::to_string(facts.strayBytes) + " bytes after the last whole record are ignored");
+    }
+    if (!facts.hasSignatures) Warn(path + ": no signatures in this database");
+  }
+
+  // As vantric-cli warns on its standard error; raises where the warnings
+  // filter makes warnings errors.
+  static void Warn(const std::string& message) {
+    if (PyErr_WarnEx(DatabaseWarning(), message.c_str(), 1) != 0) throw py::error_already_set();
   }
 
   const std::string& Path(DatabaseKind kind) const {
@@ -147,6 +164,11 @@ PYBIND11_MODULE(_vantric, m) {
   m.doc() = "Tells how Windows executables were built (the vantric-cli analysis, in process).";
   m.attr("__version__") = VANTRIC_VERSION;
   py::register_exception<LoadFailure>(m, "DatabaseError");
+  DatabaseWarning() = PyErr_NewExceptionWithDoc("vantric.DatabaseWarning",
+                                                "A database loaded but holds stray bytes or no signatures.",
+                                                PyExc_UserWarning, nullptr);
+  if (!DatabaseWarning()) throw py::error_already_set();
+  m.attr("DatabaseWarning") = py::handle(DatabaseWarning());
 
   py::class_<PyAnalyzer>(m, "Analyzer", R"(Analyses files with the two signature databases it holds.
 
@@ -155,7 +177,8 @@ Analyzer(compiler_db=None, compression_db=None)
 Each database is a path (str, bytes or os.PathLike); None takes the shipped
 one, found as vantric-cli finds it: beside this module, then in the installed
 data folder, never in the current folder. Raises vantric.DatabaseError when
-a database is missing or is not a database file.
+a database is missing or can't be read as one; warns with
+vantric.DatabaseWarning when one holds stray bytes or no signatures.
 
 The databases never change once loaded, so one Analyzer may be shared by
 any number of threads; the analysis runs without the GIL.)")

@@ -11,8 +11,9 @@ from vantric._vantric import (
     Analyzer,
     AnalysisStream,
     DatabaseError,
+    DatabaseWarning,
     __version__,
     toolchain_generation,
 )
 
-__all__ = ["Analyzer", "AnalysisStream", "DatabaseError", "__version__", "toolchain_generation"]
+__all__ = ["Analyzer", "AnalysisStream", "DatabaseError", "DatabaseWarning", "__version__", "toolchain_generation"]

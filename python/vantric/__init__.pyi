@@ -9,7 +9,10 @@ __version__: str
 _Path = str | bytes | os.PathLike[str] | os.PathLike[bytes]
 
 class DatabaseError(Exception):
-    """A signature database is missing or is not a database file."""
+    """A signature database is missing or can't be read as one."""
+
+class DatabaseWarning(UserWarning):
+    """A database loaded but holds stray bytes or no signatures."""
 
 class ToolchainFinding(TypedDict):
     kind: Literal["compiler", "linker", "runtime", "packer", "installer", "tool"]
