@@ -3,6 +3,7 @@
 #   vantric-<version>-win32.zip   the Windows programs, databases and guide
 #   vantric-<version>-win64.zip   the same for 64-bit Windows
 #   vantric_<version>_amd64.deb   vantric-cli, vntdb, databases, man pages
+#   python3-vantric_<version>_amd64.deb   the Python module (import vantric)
 #
 #   scripts/release.sh [--check]
 #
@@ -58,29 +59,49 @@ debian_depends() {  # BINARY...
   rm -rf "$tmp"
 }
 
-pack_deb() {  # OUT_DIR
-  local out=$1 stage=build/release/stage-deb
-  DESTDIR="$root/$stage" quietly cmake --install build/release/linux --strip
-  local doc=$stage/usr/share/doc/vantric
-  rm -f "$doc/LICENSE"  # the copyright file carries it
+# Adds a staged package's documents, modes, control file and sums, then
+# builds it into OUT_DIR.
+finish_deb() {  # NAME STAGE OUT_DIR
+  local name=$1 stage=$2 out=$3
+  local doc=$stage/usr/share/doc/$name
+  mkdir -p "$doc"
   cp scripts/release/copyright "$doc/copyright"
-  printf 'vantric (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- The Vantric developers <vantric@example.org>  %s\n' \
-    "$version" "$version" "$(date -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
-  gzip -9n "$stage"/usr/share/man/man1/*.1
+  printf '%s (%s) unstable; urgency=medium\n\n  * Release %s.\n\n -- The Vantric developers <vantric@example.org>  %s\n' \
+    "$name" "$version" "$version" "$(date -R -d "@$SOURCE_DATE_EPOCH")" | gzip -9n >"$doc/changelog.gz"
 
   find "$stage" -type d -exec chmod 0755 {} +
   find "$stage" -type f -exec chmod 0644 {} +
-  chmod 0755 "$stage"/usr/bin/*
+  [ ! -d "$stage/usr/bin" ] || chmod 0755 "$stage"/usr/bin/*
   mkdir -p "$stage/DEBIAN"
-  local size depends
+  local size depends python
+  local -a binaries
   size=$(du -sk --apparent-size "$stage/usr" | cut -f1)
-  depends=$(debian_depends "$stage"/usr/bin/*)
+  mapfile -t binaries < <(find "$stage/usr/bin" "$stage/usr/lib" -type f \( -path '*/bin/*' -o -name '*.so' \) 2>/dev/null | sort)
+  depends=$(debian_depends "${binaries[@]}")
+  python=$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')
   sed -e "s/@VERSION@/$version/" -e "s/@SIZE@/$size/" -e "s/@DEPENDS@/$depends/" \
-    scripts/release/control.in >"$stage/DEBIAN/control"
+    -e "s/@PYTHON@/$python/g" -e "s/@PYTHON_NEXT@/${python%.*}.$((${python#*.} + 1))/" \
+    "scripts/release/$name.control.in" >"$stage/DEBIAN/control"
   (cd "$stage" && find usr -type f | sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
   chmod 0644 "$stage"/DEBIAN/*
+  for script in postinst prerm; do
+    if [ -f "scripts/release/$name.$script" ]; then
+      install -m 0755 "scripts/release/$name.$script" "$stage/DEBIAN/$script"
+    fi
+  done
   find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-  quietly dpkg-deb --root-owner-group -Zxz --build "$stage" "$out/vantric_${version}_amd64.deb"
+  quietly dpkg-deb --root-owner-group -Zxz --build "$stage" "$out/${name}_${version}_amd64.deb"
+}
+
+# vantric: the programs, databases and man pages; python3-vantric: the module.
+pack_debs() {  # OUT_DIR
+  local out=$1 stage=build/release/stage-deb python_stage=build/release/stage-python
+  DESTDIR="$root/$stage" quietly cmake --install build/release/linux --strip --component Unspecified
+  rm -f "$stage/usr/share/doc/vantric/LICENSE"  # the copyright file carries it
+  gzip -9n "$stage"/usr/share/man/man1/*.1
+  finish_deb vantric "$stage" "$out"
+  DESTDIR="$root/$python_stage" quietly cmake --install build/release/linux --strip --component python
+  finish_deb python3-vantric "$python_stage" "$out"
 }
 
 build() {  # PRESET
@@ -94,7 +115,7 @@ build_all() {  # OUT_DIR
   rm -rf build/release
   mkdir -p "$out"
   build linux
-  pack_deb "$out"
+  pack_debs "$out"
   for arch in win32 win64; do
     build $arch
     pack_windows $arch "$out"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release as a user meets it: builds the packages twice (they must be
-# byte-identical), checks the .deb with lintian, installs it and scans the
-# sample program from an empty folder, reads the man page, removes the
-# package and finds none of its files left; then unpacks the Windows zip into
+# byte-identical), checks the .debs with lintian, installs them, scans the
+# sample program from an empty folder, reads the man page, runs the Python
+# tests on the installed module, removes the packages and finds none of
+# their files left; then unpacks the Windows zip into
 # a fresh folder and runs the programs there under Wine.
 #
 # Needs root (dpkg -i), a display (DISPLAY) and the Wine prefix PREFIX.
@@ -23,6 +24,7 @@ windows=$(scripts/windows-preset)
 bash scripts/release.sh --check
 version=$(sed -n 's/^project(vantric VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 deb=dist/vantric_${version}_amd64.deb
+python_deb=dist/python3-vantric_${version}_amd64.deb
 zip=dist/vantric-$version-$windows.zip
 
 sample=$(mktemp -d)/hello.exe
@@ -30,12 +32,14 @@ i686-w64-mingw32-windres scripts/sample/hello.rc -O coff -o "$sample.res"
 i686-w64-mingw32-gcc -O2 -s -o "$sample" scripts/corpus/src/hello.c "$sample.res"
 
 # The Debian package.
-if lintian --fail-on error "$deb" >/dev/null 2>&1; then pass "lintian reports no error"; else
-  lintian "$deb" >&2 || true
-  fail "lintian reports errors"
-fi
-dpkg -i "$deb" >/dev/null
-files=$(dpkg -L vantric | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+for package in "$deb" "$python_deb"; do
+  if lintian --fail-on error "$package" >/dev/null 2>&1; then pass "lintian reports no error in $package"; else
+    lintian "$package" >&2 || true
+    fail "lintian reports errors in $package"
+  fi
+done
+dpkg -i "$deb" "$python_deb" >/dev/null
+files=$(dpkg -L vantric python3-vantric | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 empty=$(mktemp -d)
 if report=$(cd "$empty" && vantric-cli "$sample") && grep -q "GCC (MinGW-w64)" <<<"$report"; then
   pass "vantric-cli from the PATH finds /usr/share/vantric"
@@ -53,8 +57,22 @@ if man -P cat vantric-cli 2>/dev/null | grep -q "tell how Windows executables we
 else
   fail "man vantric-cli shows no page"
 fi
-dpkg -r vantric >/dev/null
+# The module as installed, from an empty folder, against the installed scanner.
+if module=$(cd "$empty" && env -u PYTHONPATH /usr/bin/python3 -c 'import vantric; print(vantric.__file__)') &&
+  [ "$module" = /usr/lib/python3/dist-packages/vantric/__init__.py ]; then
+  pass "import vantric finds the installed package"
+else
+  fail "import vantric: $module"
+fi
+if (cd "$empty" && env -u PYTHONPATH VANTRIC_CLI=/usr/bin/vantric-cli PYTHONDONTWRITEBYTECODE=1 \
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/python"); then
+  pass "the Python tests pass on the installed module"
+else
+  fail "the Python tests on the installed module"
+fi
+dpkg -r python3-vantric vantric >/dev/null
 left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done || true)
+[ ! -e /usr/lib/python3/dist-packages/vantric ] || left+=" /usr/lib/python3/dist-packages/vantric"
 if [ -z "$left" ]; then pass "dpkg -r leaves no file behind"; else fail "left behind: $left"; fi
 
 # Both Windows zips hold the same files, each its own build of the programs.
