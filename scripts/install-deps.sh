@@ -18,6 +18,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 nsis
   wine wine64 fonts-wine xvfb x11-utils imagemagick
   python3 python3-distlib python3-pefile nim
+  python3-dev pybind11-dev python3-pytest python3-distributed
   dpkg-dev lintian man-db
 )
 optional=()
