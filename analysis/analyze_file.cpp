@@ -1,6 +1,8 @@
 #include "analysis/analyze_file.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 
 #include "evidence/toolchain_evidence.h"
@@ -67,6 +69,18 @@ void TakeWinners(const ScanWinners& winners, TAppInfo& info) {
 std::string NamePart(std::string_view path) {
   const std::size_t cut = path.find_last_of(PathSeparators());
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::optional<AnalysisResult> PathProblem(const std::string& path, std::string_view folderText) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(WidePath(path), error);
+  if (std::filesystem::is_directory(status)) {
+    return AnalysisResult{AnalysisStatus::kNotFound, std::string(folderText), {}};
+  }
+  if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
+    return AnalysisResult{AnalysisStatus::kOpenFailed, error.message(), {}};
+  }
+  return std::nullopt;
 }
 
 AnalysisResult AnalyzeFile(const std::string& path, const ScanPair& databases,

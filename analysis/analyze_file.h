@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +42,12 @@ inline constexpr std::uint64_t kSmallestAnalysedFile = 10;
 // paths ("\", "/" or ":" on Windows, "/" elsewhere, where "\" and ":" may
 // stand in a name).
 std::string NamePart(std::string_view path);
+
+// Why a path named by a user can't be analysed, found before the analysis
+// tries, when the answer is better than its "File not found": a folder (said
+// as `folderText`), a link loop, a name too long, a folder on the way that
+// can't be entered.
+std::optional<AnalysisResult> PathProblem(const std::string& path, std::string_view folderText = "is a folder");
 
 // Reads the file's version strings, then matches it against the compression
 // database and the compiler database. The eleven strings other than the file

@@ -3,14 +3,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -278,21 +276,6 @@ struct Report {
   AnalysisResult result;
 };
 
-// Why a path given on the command line can't be analysed before the analysis
-// tries, when the answer is better than "File not found": a folder, a link
-// loop, a name too long, a folder on the way that can't be entered.
-std::optional<AnalysisResult> PathProblem(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(WidePath(path), error);
-  if (std::filesystem::is_directory(status)) {
-    return AnalysisResult{AnalysisStatus::kNotFound, "is a folder (use -r to analyse the files in it)", {}};
-  }
-  if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
-    return AnalysisResult{AnalysisStatus::kOpenFailed, error.message(), {}};
-  }
-  return std::nullopt;
-}
-
 Report AnalyseOne(const WalkEntry& entry, const Options& options, const Analyzer& analyzer) {
   Report report;
   if (!entry.status.empty()) {  // left out by the walk
@@ -304,7 +287,8 @@ Report AnalyseOne(const WalkEntry& entry, const Options& options, const Analyzer
     return report;
   }
   AnalysisResult result;
-  if (std::optional<AnalysisResult> problem = PathProblem(entry.path)) {
+  if (std::optional<AnalysisResult> problem =
+          PathProblem(entry.path, "is a folder (use -r to analyse the files in it)")) {
     result = std::move(*problem);
   } else {
     // One file's trouble must not end the run (nor a worker thread).

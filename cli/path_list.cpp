@@ -18,6 +18,13 @@ WalkEntry PathList::TooLong() const {
           "a name in the list longer than any file system allows"};
 }
 
+std::optional<WalkEntry> PathList::Entry(std::string name) const {
+  if (separator_ == '\n' && !name.empty() && name.back() == '\r') name.pop_back();
+  if (name.empty()) return std::nullopt;
+  if (name.find('\0') != std::string::npos) return WalkEntry{std::move(name), "skipped", "a NUL byte in the name"};
+  return WalkEntry{std::move(name), {}, {}};
+}
+
 // Appends the next piece of the list; false at its end or on a failure.
 bool PathList::Fill() {
   if (ended_) return false;
@@ -57,19 +64,16 @@ std::optional<WalkEntry> PathList::Next() {
       // The last name, without its separator.
       std::string last = buffer_.substr(start_);
       start_ = buffer_.size();
-      if (separator_ == '\n' && !last.empty() && last.back() == '\r') last.pop_back();
-      if (last.empty()) return std::nullopt;
-      return WalkEntry{std::move(last), {}, {}};
+      return Entry(std::move(last));
     }
     if (end - start_ > kLongestName) {
       WalkEntry skipped = TooLong();
       start_ = end + 1;
       return skipped;
     }
-    std::string path = buffer_.substr(start_, end - start_);
+    std::optional<WalkEntry> entry = Entry(buffer_.substr(start_, end - start_));
     start_ = end + 1;
-    if (separator_ == '\n' && !path.empty() && path.back() == '\r') path.pop_back();
-    if (!path.empty()) return WalkEntry{std::move(path), {}, {}};
+    if (entry) return entry;
   }
 }
 

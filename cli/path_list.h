@@ -14,7 +14,8 @@ namespace vantric::cli {
 // millions of names costs no more memory than its longest name. Empty names
 // are passed over; in lines, a CR before the LF is dropped (lists written on
 // Windows). A name longer than any file system allows becomes a "skipped"
-// entry. A read that fails ends the list; Error() then says why.
+// entry, and so does a line with a NUL byte in it: the system would read the
+// name only up to the NUL, and so open some other file. A read that fails ends the list; Error() then says why.
 class PathList {
  public:
   // Reads up to `count` bytes into `buffer`; 0 at the end. Throws on failure.
@@ -31,6 +32,8 @@ class PathList {
   bool Fill();
   // The entry for the name at start_, which is longer than kLongestName.
   WalkEntry TooLong() const;
+  // The entry for one name as the list holds it; none for an empty one.
+  std::optional<WalkEntry> Entry(std::string name) const;
 
   std::string name_;
   Reader read_;

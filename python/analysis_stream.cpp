@@ -16,6 +16,7 @@ std::string NativePath(py::handle path) {
 
 AnalysisResult AnalyzeSafely(const Analyzer& analyzer, const std::string& path) {
   try {
+    if (std::optional<AnalysisResult> problem = PathProblem(path)) return std::move(*problem);
     return analyzer.AnalyzeFile(path);
   } catch (const std::exception& error) {  // no memory for a buffer, say
     return {AnalysisStatus::kIoError, error.what(), {}};

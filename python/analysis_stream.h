@@ -23,7 +23,7 @@ namespace py = pybind11;
 std::string NativePath(py::handle path);
 
 // One file's analysis that no exception leaves: what goes wrong reading the
-// file is its status, as in vantric-cli's report.
+// file is its status, as in vantric-cli's report (a folder: "is a folder").
 AnalysisResult AnalyzeSafely(const Analyzer& analyzer, const std::string& path);
 
 // The results of analysing the paths an iterable yields, in its order, while

@@ -425,6 +425,8 @@ class CliTest(unittest.TestCase):
             (plain.encode(), [], [(plain, "ok")]),
             # a name too long for any file system is skipped, the next one still read
             ((too_long + "\n" + plain + "\n").encode(), [], [(too_long[:64] + "...", "skipped"), (plain, "ok")]),
+            # a NUL in a line: the name up to it is another file, not analysed in its place
+            ((plain + "\0.txt\n").encode(), [], [(plain + "\0.txt", "skipped")]),
         ]
         for list_bytes, args, wanted in cases:
             with self.subTest(args=args, wanted=wanted):

@@ -58,13 +58,14 @@ def files(tmp_path_factory):
     }
     for name, data in made.items():
         (folder / os.fsdecode(name)).write_bytes(data)
+    os.symlink("loop", folder / "loop")
     paths = [os.fsencode(p) for p in real] + [os.path.join(bytes(folder), name) for name in made]
-    return paths + [os.path.join(bytes(folder), b"missing.exe")]
+    return paths + [os.path.join(bytes(folder), name) for name in (b"missing.exe", b"loop", b"x" * 300)]
 
 
 def test_every_way_in_gives_the_cli_objects(files):
     expected = cli_json(files)
-    assert [o["status"] for o in expected].count("ok") == len(files) - 2
+    assert [o["status"] for o in expected].count("ok") == len(files) - 4
     assert any(o["toolchain"] for o in expected if o["status"] == "ok")
     analyzer = vantric.Analyzer()
     assert [analyzer.analyze(p) for p in files] == expected
@@ -130,6 +131,7 @@ def test_errors_and_exceptions(tmp_path, files):
         vantric.Analyzer(compiler_db=stray)
 
     analyzer = vantric.Analyzer()
+    assert analyzer.analyze(tmp_path) == {"path": str(tmp_path), "status": "not-found", "error": "is a folder"}
     with pytest.raises(ValueError, match="null"):
         analyzer.analyze(files[0] + b"\0.txt")
     with pytest.raises(TypeError):
