@@ -71,7 +71,6 @@ class PyAnalyzer {
   }
 
   py::dict AnalyzeBytes(py::handle data, const std::optional<py::object>& name) const {
-    if (PyUnicode_Check(data.ptr())) throw py::type_error("analyze_bytes takes bytes-like data, not str");
     Py_buffer view;
     if (PyObject_GetBuffer(data.ptr(), &view, PyBUF_SIMPLE) != 0) throw py::error_already_set();
     struct Release {
